@@ -1,0 +1,38 @@
+// Frmcompte, the main window: the frame with its menu bar around the
+// register view. Loading it is starting the program; it is loaded again
+// after a balance change, a deletion or a reconciliation visit.
+#pragma once
+
+#include "app/run_context.h"
+
+#include <QMainWindow>
+
+namespace brelune {
+
+class RegisterView;
+
+class Frmcompte : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Frmcompte(RunContext& context);
+
+    // Runs the load sequence: on the first load of a run, the search for the
+    // two data files. False when the user declined and the program must end.
+    bool Form_Load();
+
+    RegisterView* registerView() const { return view_; }
+
+public slots:
+    void quit_Click();
+    void poin_Click();
+
+private:
+    void buildMenus();
+    // Loads the window again (without the file search) and shows it.
+    void reload();
+
+    RunContext& ctx_;
+    RegisterView* view_ = nullptr;
+};
+
+} // namespace brelune

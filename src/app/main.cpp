@@ -1,0 +1,37 @@
+// BRELUNE: keeps one bank account book for one person.
+#include "app/frmcompte.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("BRELUNE"));
+
+    // The program speaks French, and so do Qt's own buttons and dialogs.
+    QTranslator qtFrench;
+    if (qtFrench.load(QStringLiteral("qtbase_fr"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtFrench);
+
+    brelune::SystemClock clock;
+    brelune::QtDialogs dialogs;
+    brelune::RunContext run{QApplication::applicationDirPath(),
+                            brelune::Locale::fromSystem(),
+                            clock,
+                            dialogs,
+                            nullptr,
+                            nullptr,
+                            [] { QApplication::exit(0); },
+                            {},
+                            false};
+
+    brelune::Frmcompte window(run);
+    if (!window.Form_Load())
+        return 0;
+    window.show();
+    return QApplication::exec();
+}

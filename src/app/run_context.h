@@ -1,0 +1,34 @@
+// RunContext: what one run of the program shares between its windows. Built
+// once by main() (or by a test) and handed to each window by reference.
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/help_viewer.h"
+#include "platform/locale.h"
+#include "platform/report_printer.h"
+
+#include <QString>
+#include <functional>
+
+namespace brelune {
+
+struct RunContext {
+    QString programDir; // the folder that holds the program and its two data files
+    Locale locale;
+    Clock& clock;
+    Dialogs& dialogs;
+    ReportPrinter* printer = nullptr;
+    HelpViewer* help = nullptr;
+    // Ends the run at once, without closing any window first.
+    std::function<void()> endProgram;
+
+    // Full path of the account database, set once by the start-up search.
+    QString chemin_base;
+    // Set by the first load of the main window: later loads skip the search.
+    bool filesLocated = false;
+
+    QString iniPath() const { return programDir + QStringLiteral("/ptconte.ini"); }
+};
+
+} // namespace brelune

@@ -1,0 +1,81 @@
+#include "platform/dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace brelune {
+
+namespace {
+
+QString displayed(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QString titleOrProgram(const QString& caption) {
+    return caption.isEmpty() ? QStringLiteral("BRELUNE") : caption;
+}
+
+QString qtFilter(const QString& name, const QString& pattern) {
+    return name + QStringLiteral(" (") + pattern + QLatin1Char(')');
+}
+
+} // namespace
+
+Answer QtDialogs::message(const QString& text, const QString& caption, Icon icon, Buttons buttons) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(titleOrProgram(caption));
+    box.setText(displayed(text));
+    box.setTextFormat(Qt::PlainText);
+    switch (icon) {
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case Icon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return Answer::Ok;
+}
+
+std::optional<QString> QtDialogs::input(const QString& prompt, const QString& title,
+                                        const QString& defaultText) {
+    QInputDialog box(QApplication::activeWindow());
+    box.setWindowTitle(titleOrProgram(title));
+    box.setLabelText(displayed(prompt));
+    box.setTextValue(defaultText);
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.textValue();
+}
+
+QString QtDialogs::openFile(const QString& title, const QString& filterName, const QString& pattern,
+                            const QString& initialDir) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, initialDir,
+                                        qtFilter(filterName, pattern), nullptr,
+                                        QFileDialog::DontUseNativeDialog);
+}
+
+QString QtDialogs::saveFile(const QString& title, const QString& filterName, const QString& pattern,
+                            const QString& initialDir) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, initialDir,
+                                        qtFilter(filterName, pattern), nullptr,
+                                        QFileDialog::DontUseNativeDialog);
+}
+
+} // namespace brelune

@@ -1,0 +1,45 @@
+// Dialogs: every modal question the program asks the user goes through here,
+// so that a run can be scripted in tests.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace brelune {
+
+enum class Icon { None, Exclamation, Question, Critical };
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // Line breaks in text are written "\r\n". An empty caption shows "BRELUNE".
+    virtual Answer message(const QString& text, const QString& caption, Icon icon,
+                           Buttons buttons) = 0;
+    // The typed text, or nothing when the box is cancelled.
+    virtual std::optional<QString> input(const QString& prompt, const QString& title,
+                                         const QString& defaultText) = 0;
+    // An existing file whose name matches pattern; empty when cancelled.
+    virtual QString openFile(const QString& title, const QString& filterName,
+                             const QString& pattern, const QString& initialDir) = 0;
+    // A path to write to; empty when cancelled.
+    virtual QString saveFile(const QString& title, const QString& filterName,
+                             const QString& pattern, const QString& initialDir) = 0;
+};
+
+// The real dialogs, modal over the active window.
+class QtDialogs : public Dialogs {
+public:
+    Answer message(const QString& text, const QString& caption, Icon icon,
+                   Buttons buttons) override;
+    std::optional<QString> input(const QString& prompt, const QString& title,
+                                 const QString& defaultText) override;
+    QString openFile(const QString& title, const QString& filterName, const QString& pattern,
+                     const QString& initialDir) override;
+    QString saveFile(const QString& title, const QString& filterName, const QString& pattern,
+                     const QString& initialDir) override;
+};
+
+} // namespace brelune

@@ -1,0 +1,45 @@
+// ProfileFile: a Windows profile (INI) file. Sections and keys are found
+// without regard to letter case and values lose their surrounding blanks. A
+// write changes only the lines it must and replaces the whole file at once,
+// so a crash never leaves half a file.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace brelune {
+
+class ProfileFile {
+public:
+    struct Entry {
+        QString section;
+        QString key;
+        QString value;
+    };
+
+    explicit ProfileFile(QString path) : path_(std::move(path)) {}
+    const QString& path() const { return path_; }
+
+    // The key's value, or nothing when the file, the section or the key is
+    // missing.
+    std::optional<QString> read(const QString& section, const QString& key) const;
+
+    // Writes every entry in one replacement of the file; creates the file when
+    // it does not exist. On failure the file is as it was and error says why.
+    bool write(const std::vector<Entry>& entries, QString* error = nullptr);
+    bool write(const QString& section, const QString& key, const QString& value,
+               QString* error = nullptr) {
+        return write({Entry{section, key, value}}, error);
+    }
+
+private:
+    QString path_;
+};
+
+// Windows-1252, the code page the profile files are written in.
+QString decodeCp1252(const QByteArray& bytes);
+// Nothing when the text holds a character that code page cannot write.
+std::optional<QByteArray> encodeCp1252(const QString& text);
+
+} // namespace brelune

@@ -1,0 +1,31 @@
+// The one rule for reading an amount the user typed: blanks dropped, an
+// optional sign, digits, an optional point and digits, an optional exponent;
+// the first other character (a comma included) ends the number, and a text
+// that does not begin with a number reads as 0. The number is kept exactly
+// as typed, so that "is it zero" is asked before any rounding.
+#pragma once
+
+#include "platform/money.h"
+
+#include <QString>
+#include <optional>
+
+namespace brelune {
+
+struct TypedAmount {
+    bool negative = false;
+    QString digits;   // significant digits without leading or trailing zeros; empty for 0
+    int exponent = 0; // the value is digits x 10^exponent
+
+    bool isZero() const { return digits.isEmpty(); }
+    // Rounded to four decimals; nothing when it lies outside the money range.
+    std::optional<Money> toMoney() const;
+    // The amount a search looks for: the number as general text writes it
+    // (15 significant digits). Nothing when it keeps more than four decimals
+    // or lies outside the money range: no stored amount can equal it.
+    std::optional<Money> searchedMoney() const;
+};
+
+TypedAmount readAmount(const QString& text);
+
+} // namespace brelune

@@ -1,0 +1,65 @@
+#include "register/register_line.h"
+
+namespace brelune {
+
+namespace {
+
+void appendDate(QString& out, const Operation& op, const Locale& locale) {
+    if (op.date.isValid())
+        locale.appendDate(out, op.date);
+    else
+        out += op.dateText;
+}
+
+void padFrom(QString& out, qsizetype start, qsizetype width, QChar fill) {
+    const qsizetype written = out.size() - start;
+    if (written < width)
+        out += QString(width - written, fill);
+}
+
+} // namespace
+
+QString registerLineBody(const Operation& op, const Locale& locale) {
+    QString line;
+    line.reserve(40);
+    appendDate(line, op, locale);
+    line += QLatin1String("_____");
+    const qsizetype amountStart = line.size();
+    op.montant.appendFixed2(line, locale.decimal());
+    line += u" €";
+    padFrom(line, amountStart, 12, QLatin1Char('_'));
+    line += op.payement;
+    return line;
+}
+
+QString registerLine(const Operation& op, const Locale& locale) {
+    return QStringLiteral("     ") + registerLineBody(op, locale);
+}
+
+QString emptyRegisterLine() {
+    return QStringLiteral("     Pas d'enregistrement !");
+}
+
+QString searchLine(const Operation& op, const Locale& locale) {
+    QString line;
+    appendDate(line, op, locale);
+    line += QLatin1String(" ---> ");
+    const qsizetype amountStart = line.size();
+    line += op.montant.plain(locale.decimal());
+    padFrom(line, amountStart, 7, QLatin1Char(' '));
+    line += QLatin1String(" ---> ");
+    line += op.payement;
+    return line;
+}
+
+Verdict balanceVerdict(const std::vector<Operation>& operations, const Soldes& soldes) {
+    // Wide enough that no book, however damaged, can overflow the sums.
+    __int128 total = 0;
+    for (const Operation& op : operations)
+        total += op.isIncome() ? op.montant.units() : -static_cast<__int128>(op.montant.units());
+    const __int128 reel = soldes.reel.value_or(Money()).units();
+    const __int128 bancaire = soldes.bancaire.value_or(Money()).units();
+    return total == reel - bancaire ? Verdict::Bon : Verdict::Faux;
+}
+
+} // namespace brelune

@@ -1,0 +1,166 @@
+#include "register/register_view.h"
+
+#include "register/balance_strip.h"
+#include "register/line_list.h"
+#include "register/register_line.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+namespace brelune {
+
+namespace {
+
+const QString kDatePlaceholder = QStringLiteral("date");
+const QString kPaymentPlaceholder = QStringLiteral("Payement");
+
+// The decorative strip between the input line and the register, wider than
+// the window: rolling stones on a grey band.
+QPixmap stonesStrip() {
+    QPixmap strip(1600, 18);
+    strip.fill(QColor(150, 150, 150));
+    QPainter p(&strip);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int x = 4, i = 0; x < strip.width(); x += 22, ++i) {
+        const int shade = 90 + (i * 37) % 90;
+        p.setBrush(QColor(shade, shade - 10, shade - 20));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QRectF(x, 2 + (i % 3), 16 - (i % 4), 13 - (i % 3)));
+    }
+    return strip;
+}
+
+} // namespace
+
+RegisterView::RegisterView(RunContext& context, QWidget* parent) : QWidget(parent), ctx_(context) {
+    buildControls();
+    resetInputs();
+}
+
+void RegisterView::buildControls() {
+    label5_ = new QLabel(QStringLiteral("Date") + QString(26, QLatin1Char(' ')) +
+                             QStringLiteral("Montant") + QString(20, QLatin1Char(' ')) +
+                             QStringLiteral("Payement"),
+                         this);
+    label5_->setObjectName(QStringLiteral("Label5"));
+
+    combo1_ = new QComboBox(this);
+    combo1_->setObjectName(QStringLiteral("Combo1"));
+    combo1_->setEditable(true);
+    combo1_->setInsertPolicy(QComboBox::NoInsert);
+    combo1_->setToolTip(QStringLiteral("Champ de date : ne changer pas le format !"));
+
+    text1_ = new QLineEdit(this);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setToolTip(QStringLiteral(
+        "Champ de montant : ne tapez que des chiffres. Séparateur décimal : le POINT"));
+    text1_->installEventFilter(this);
+
+    combo2_ = new QComboBox(this);
+    combo2_->setObjectName(QStringLiteral("Combo2"));
+    combo2_->setEditable(true);
+    combo2_->setInsertPolicy(QComboBox::NoInsert);
+    combo2_->setToolTip(QStringLiteral("Champ payement : entrez ce que vous voulez sauf pour les "
+                                       "rentrées d'argent utilisez : Rent"));
+
+    command1_ = new QPushButton(QStringLiteral(" Enregistrer"), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setToolTip(QStringLiteral("Cliquez pour enregistrer votre opération"));
+    connect(command1_, &QPushButton::clicked, this, &RegisterView::Command1_Click);
+
+    image3_ = new QLabel(this);
+    image3_->setObjectName(QStringLiteral("Image3"));
+    image3_->setPixmap(stonesStrip());
+    image3_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    image3_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    image3_->setToolTip(QStringLiteral("Pierre qui roule n'ammasse pas mousse"));
+
+    list1_ = new LineList(this);
+    list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setFont(QFont(QStringLiteral("Arial")));
+    list1_->setToolTip(QStringLiteral("Champs de la base de données."));
+    connect(list1_, &LineList::lineSelected, this, &RegisterView::List1_Click);
+
+    strip_ = new BalanceStrip(this);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 6, 0, 0);
+    grid->setHorizontalSpacing(8);
+    grid->addWidget(label5_, 0, 0, 1, 3);
+    grid->addWidget(combo1_, 1, 0);
+    grid->addWidget(text1_, 1, 1);
+    grid->addWidget(combo2_, 1, 2);
+    grid->addWidget(command1_, 2, 1);
+    grid->addWidget(image3_, 3, 0, 1, 3);
+    grid->addWidget(list1_, 4, 0, 1, 3);
+    grid->addWidget(strip_, 5, 0, 1, 3);
+    grid->setRowStretch(4, 1);
+    for (int column = 0; column < 3; ++column)
+        grid->setColumnStretch(column, 1);
+}
+
+void RegisterView::resetInputs() {
+    combo1_->clear();
+    QStringList dates;
+    const QDate today = ctx_.clock.today();
+    for (int i = 0; i <= 15; ++i)
+        dates << ctx_.locale.formatDate(today.addDays(-i));
+    combo1_->addItems(dates);
+    combo1_->setCurrentIndex(-1);
+    combo1_->setEditText(kDatePlaceholder);
+
+    combo2_->clear();
+    combo2_->addItems({QStringLiteral("CB"), QStringLiteral("Ch"), QStringLiteral("Prél"),
+                       QStringLiteral("Tip"), QStringLiteral("Rent"), QStringLiteral("RET")});
+    combo2_->setCurrentIndex(-1);
+    combo2_->setEditText(kPaymentPlaceholder);
+
+    text1_->clear();
+    mode_liste_.clear();
+    lineRows_.clear();
+    strip_->reset();
+}
+
+void RegisterView::load_compte() {
+    RegisterData data;
+    try {
+        data = AccountDb(ctx_.chemin_base).readRegister();
+    } catch (const AccountDbError& e) {
+        list1_->setLines({});
+        strip_->showMessage(QStringLiteral("Comptes illisibles"));
+        showDbProblem(e, false);
+        return;
+    }
+
+    QStringList lines;
+    lines.reserve(qsizetype(data.operations.size()));
+    for (const Operation& op : data.operations)
+        lines << registerLine(op, ctx_.locale);
+    if (lines.isEmpty())
+        lines << emptyRegisterLine();
+    list1_->setLines(lines);
+
+    if (!data.soldes) {
+        strip_->showMessage(QStringLiteral("Pas d'enregistrement"));
+        return;
+    }
+    const Verdict verdict = balanceVerdict(data.operations, *data.soldes);
+    strip_->showBalances(*data.soldes, verdict, ctx_.locale);
+    if (verdict == Verdict::Faux)
+        ctx_.dialogs.message(QStringLiteral("Il y a une erreur dans les comptes"),
+                             QStringLiteral("Attention"), Icon::Critical, Buttons::Ok);
+}
+
+void RegisterView::showDbProblem(const AccountDbError& error, bool wasWriting) {
+    QString text = QStringLiteral("La base de données « %1 » ne peut pas être utilisée : %2.")
+                       .arg(ctx_.chemin_base, error.reason());
+    if (wasWriting)
+        text += QStringLiteral("\r\nRien n'a été enregistré.");
+    ctx_.dialogs.message(text, QStringLiteral("BRELUNE"), Icon::Critical, Buttons::Ok);
+}
+
+} // namespace brelune

@@ -1,0 +1,74 @@
+// The register view, the body of the main window: the column header, the
+// input line for a new operation, the register list List1 and the balance
+// strip, with the commands that act on them.
+#pragma once
+
+#include "app/run_context.h"
+#include "platform/account_db.h"
+
+#include <QWidget>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace brelune {
+
+class BalanceStrip;
+class LineList;
+struct TypedAmount;
+
+class RegisterView : public QWidget {
+    Q_OBJECT
+public:
+    explicit RegisterView(RunContext& context, QWidget* parent = nullptr);
+
+    // The freshly loaded state: input line at its placeholders, the date and
+    // payment lists filled once, out of delete mode, strip at design state.
+    void resetInputs();
+    // Brings List1 and the balance strip in line with the database and
+    // checks the balances.
+    void load_compte();
+
+public slots:
+    void Command1_Click();
+    void List1_Click();
+    void Suppress_Click();
+    void Sreel_Click();
+    void Sbanc_Click();
+
+signals:
+    // The main window must be loaded again (after a balance change or a
+    // deletion), which also refreshes this view.
+    void reloadRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void Text1_KeyPress(int& key);
+    bool verif_Entry(const TypedAmount& amount);
+    void changeSolde(BalanceField field, const QString& prompt);
+    void leaveDeleteMode();
+    void showDbProblem(const AccountDbError& error, bool wasWriting);
+
+    RunContext& ctx_;
+    QLabel* label5_ = nullptr;
+    QComboBox* combo1_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QComboBox* combo2_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    QLabel* image3_ = nullptr;
+    LineList* list1_ = nullptr;
+    BalanceStrip* strip_ = nullptr;
+
+    // "supp" while List1 shows the result of a search by amount.
+    QString mode_liste_;
+    // In delete mode, the row of each line of List1.
+    std::vector<qint64> lineRows_;
+};
+
+} // namespace brelune
