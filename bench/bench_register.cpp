@@ -36,7 +36,6 @@ int main(int argc, char* argv[]) {
         tx.commit();
     }
     run.ctx.filesLocated = false;
-    run.dialogs.answer(Answer::Ok);
 
     QElapsedTimer timer;
     timer.start();

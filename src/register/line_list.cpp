@@ -14,7 +14,8 @@ LineList::LineList(QWidget* parent) : QListView(parent), model_(new QStringListM
             return;
         const int row = selectedRow();
         if (row >= 0)
-            emit lineSelected(row);
+            QMetaObject::invokeMethod(
+                this, [this, row] { emit lineSelected(row); }, Qt::QueuedConnection);
     });
 }
 

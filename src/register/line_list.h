@@ -1,6 +1,10 @@
 // LineList: a list box of text lines, filled in one go however long it is,
 // that tells when the user selects a line (by the mouse or the keyboard).
 // Used for the register and for the reconciliation window's results.
+//
+// lineSelected arrives from the event loop, once the click or key that
+// selected the line is fully handled, so that its receiver may ask a
+// question or refill the list safely.
 #pragma once
 
 #include <QListView>

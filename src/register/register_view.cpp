@@ -15,9 +15,6 @@ namespace brelune {
 
 namespace {
 
-const QString kDatePlaceholder = QStringLiteral("date");
-const QString kPaymentPlaceholder = QStringLiteral("Payement");
-
 // The decorative strip between the input line and the register, wider than
 // the window: rolling stones on a grey band.
 QPixmap stonesStrip() {
@@ -104,28 +101,39 @@ void RegisterView::buildControls() {
 }
 
 void RegisterView::resetInputs() {
+    const QSignalBlocker quietDates(combo1_);
+    const QSignalBlocker quietPayments(combo2_);
     combo1_->clear();
     QStringList dates;
     const QDate today = ctx_.clock.today();
     for (int i = 0; i <= 15; ++i)
         dates << ctx_.locale.formatDate(today.addDays(-i));
     combo1_->addItems(dates);
-    combo1_->setCurrentIndex(-1);
-    combo1_->setEditText(kDatePlaceholder);
-
     combo2_->clear();
     combo2_->addItems({QStringLiteral("CB"), QStringLiteral("Ch"), QStringLiteral("Prél"),
                        QStringLiteral("Tip"), QStringLiteral("Rent"), QStringLiteral("RET")});
-    combo2_->setCurrentIndex(-1);
-    combo2_->setEditText(kPaymentPlaceholder);
-
-    text1_->clear();
-    mode_liste_.clear();
-    lineRows_.clear();
+    resetInputLine();
+    leaveDeleteMode();
     strip_->reset();
 }
 
+void RegisterView::resetInputLine() {
+    text1_->clear();
+    combo2_->setCurrentIndex(-1);
+    combo2_->setEditText(kPaymentPlaceholder);
+    combo1_->setCurrentIndex(-1);
+    combo1_->setEditText(kDatePlaceholder);
+}
+
+void RegisterView::leaveDeleteMode() {
+    mode_liste_.clear();
+    found_.clear();
+}
+
 void RegisterView::load_compte() {
+    // The list is about to show the whole register: its lines no longer
+    // stand for the operations of a search.
+    leaveDeleteMode();
     RegisterData data;
     try {
         data = AccountDb(ctx_.chemin_base).readRegister();

@@ -16,6 +16,10 @@ class QPushButton;
 
 namespace brelune {
 
+// The input line's texts that mean "nothing chosen yet".
+inline const QString kDatePlaceholder = QStringLiteral("date");
+inline const QString kPaymentPlaceholder = QStringLiteral("Payement");
+
 class BalanceStrip;
 class LineList;
 struct TypedAmount;
@@ -34,7 +38,7 @@ public:
 
 public slots:
     void Command1_Click();
-    void List1_Click();
+    void List1_Click(int row);
     void Suppress_Click();
     void Sreel_Click();
     void Sbanc_Click();
@@ -52,6 +56,7 @@ private:
     void Text1_KeyPress(int& key);
     bool verif_Entry(const TypedAmount& amount);
     void changeSolde(BalanceField field, const QString& prompt);
+    void resetInputLine();
     void leaveDeleteMode();
     void showDbProblem(const AccountDbError& error, bool wasWriting);
 
@@ -67,8 +72,8 @@ private:
 
     // "supp" while List1 shows the result of a search by amount.
     QString mode_liste_;
-    // In delete mode, the row of each line of List1.
-    std::vector<qint64> lineRows_;
+    // In delete mode, the operation behind each line of List1.
+    std::vector<Operation> found_;
 };
 
 } // namespace brelune

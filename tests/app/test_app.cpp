@@ -322,7 +322,6 @@ void TestApp::quitEndsAtOnce() {
     TestRun run;
     run.createFiles();
     run.setSoldes("1", "0"); // the verdict is Faux
-    run.dialogs.answer(Answer::Ok);
     Frmcompte window(run.ctx);
     QVERIFY(window.Form_Load());
     run.dialogs.takeShown();

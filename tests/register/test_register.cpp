@@ -282,5 +282,9 @@ void TestRegister::unreadableDatabase() {
     QCOMPARE(QFile::exists(run.dbPath()), !content.isEmpty()); // nothing created
 }
 
-QTEST_MAIN(TestRegister)
+int runRegisterTests(int argc, char* argv[]) {
+    TestRegister tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
 #include "test_register.moc"

@@ -1,0 +1,91 @@
+// Entering an operation: the key filter of the amount box, the checks of the
+// input line and the recording of the operation with its effect on Réel.
+#include "register/amount_reading.h"
+#include "register/key_filter.h"
+#include "register/register_view.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace brelune {
+
+namespace {
+
+// Characters as the database counts them (a letter outside the basic plane
+// is one character, not two).
+qsizetype characters(const QString& text) {
+    return text.toUcs4().size();
+}
+
+constexpr qsizetype kPaymentWidth = 5;
+
+} // namespace
+
+bool RegisterView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != text1_ || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // Moving the focus, deleting and the editing shortcuts are not typed
+    // characters; everything else is.
+    if (key->text().isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
+        key->key() == Qt::Key_Delete ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier)))
+        return false;
+    for (const char32_t c : key->text().toUcs4()) {
+        int code = int(c);
+        Text1_KeyPress(code);
+        if (code == 0)
+            return true;
+    }
+    return false;
+}
+
+void RegisterView::Text1_KeyPress(int& key) {
+    if (verif_Key(key))
+        return;
+    ctx_.dialogs.message(QStringLiteral("Seul les chiffres sont permis !"),
+                         QStringLiteral("Montant"), Icon::Exclamation, Buttons::Ok);
+    key = 0;
+}
+
+bool RegisterView::verif_Entry(const TypedAmount& amount) {
+    bool failed = false;
+    auto fault = [&](const char* text, const char* caption) {
+        ctx_.dialogs.message(QString::fromUtf8(text), QString::fromUtf8(caption), Icon::Critical,
+                             Buttons::Ok);
+        failed = true;
+    };
+    const QString date = combo1_->currentText();
+    if (date == kDatePlaceholder || !ctx_.locale.parseDate(date))
+        fault("votre date n'est pas correcte !", "Et la date !");
+    if (text1_->text().isEmpty() || amount.isZero())
+        fault("Vous n'avez pas entré de montant !", "Et le montant alors !");
+    else if (!amount.toMoney())
+        fault("Ce montant est trop grand pour être enregistré !", "Et le montant alors !");
+    const QString payment = combo2_->currentText();
+    if (characters(payment) > kPaymentWidth ||
+        characters(ctx_.locale.upper(payment)) > kPaymentWidth)
+        fault("Texte de payement trop grand !", "Payement trop grand");
+    if (payment == kPaymentPlaceholder || payment.isEmpty())
+        fault("vous n'avez pas rentré de payement !", "Et le payement !");
+    return failed;
+}
+
+void RegisterView::Command1_Click() {
+    const TypedAmount amount = readAmount(text1_->text());
+    if (verif_Entry(amount))
+        return; // the line stays as typed, to be corrected
+    const QDate date = *ctx_.locale.parseDate(combo1_->currentText());
+    const QString payment = ctx_.locale.upper(combo2_->currentText());
+    try {
+        AccountDb(ctx_.chemin_base).addOperation(date, *amount.toMoney(), payment);
+    } catch (const AccountDbError& e) {
+        showDbProblem(e, true);
+        return;
+    }
+    resetInputLine();
+    load_compte();
+}
+
+} // namespace brelune

@@ -1,0 +1,604 @@
+// The register commands: typing an amount, entering an operation, setting
+// the balances, searching by amount and deleting.
+#include "app/frmcompte.h"
+#include "register/amount_reading.h"
+#include "register/key_filter.h"
+#include "register/line_list.h"
+#include "register/register_view.h"
+#include "test_run.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace brelune;
+using namespace brelune::test;
+
+namespace {
+
+const QString kNoDate = msg("Et la date !", "critical", "OK", "votre date n'est pas correcte !");
+const QString kNoAmount =
+    msg("Et le montant alors !", "critical", "OK", "Vous n'avez pas entré de montant !");
+const QString kTooLong =
+    msg("Payement trop grand", "critical", "OK", "Texte de payement trop grand !");
+const QString kNoPayment =
+    msg("Et le payement !", "critical", "OK", "vous n'avez pas rentré de payement !");
+const QString kOnlyDigits = msg("Montant", "exclamation", "OK", "Seul les chiffres sont permis !");
+const QString kSearchInput = "input|Suppression définitive !|Entrer le montant recherché :|montant";
+const QString kSearchZero =
+    msg("un Montant SVP", "question", "YesNo",
+        "vous n'avez pas entré de montant ! \r\nVoulez-vous en entrer un ?");
+const QString kNotFound = msg("BRELUNE", "none", "OK", "Le montant recherché n'existe pas !");
+const QString kSoldeZero = msg("Attention", "question", "YesNo",
+                               "vous n'avez rien entré ! voulez-vous changer ce solde ?");
+
+QString confirmDelete(const QString& amount) {
+    return msg("Attention : Suppression définitive !", "question", "YesNo",
+               "Voulez vous supprimer cet enregistrement ?\r\nMontant : " + amount);
+}
+
+// A run with both files and its main window loaded.
+struct Window {
+    explicit Window(TestRun& run) : run(run), frame(run.ctx) {
+        frame.resize(640, 480);
+        frame.show();
+        if (!frame.Form_Load())
+            qFatal("the main window did not load");
+    }
+    QComboBox* combo1() const { return child<QComboBox>(&frame, "Combo1"); }
+    QLineEdit* text1() const { return child<QLineEdit>(&frame, "Text1"); }
+    QComboBox* combo2() const { return child<QComboBox>(&frame, "Combo2"); }
+    LineList* list() const { return child<LineList>(&frame, "List1"); }
+    QString verdict() const { return child<QLabel>(&frame, "Label1_4")->text(); }
+    RegisterView* view() const { return frame.registerView(); }
+
+    void enter(const QString& date, const QString& amount, const QString& payment) {
+        combo1()->setEditText(date);
+        text1()->setText(amount);
+        combo2()->setEditText(payment);
+        QTest::mouseClick(child<QPushButton>(&frame, "Command1"), Qt::LeftButton);
+    }
+    void menu(const char* item) { child<QAction>(&frame, item)->trigger(); }
+    // Selects a line of List1 as a click does, and lets the click be handled.
+    void select(int row) {
+        list()->selectionModel()->select(list()->model()->index(row, 0),
+                                         QItemSelectionModel::ClearAndSelect);
+        QCoreApplication::processEvents();
+    }
+
+    TestRun& run;
+    Frmcompte frame;
+};
+
+} // namespace
+
+class TestCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void keyFilter_data();
+    void keyFilter();
+    void typingInTheAmountBox();
+    void amountReading_data();
+    void amountReading();
+    void refusedEntries_data();
+    void refusedEntries();
+    void recordedEntries_data();
+    void recordedEntries();
+    void entryWithMissingOrEmptyBalances();
+    void failedEntryStoresNothing();
+    void setBalance_data();
+    void setBalance();
+    void setBalanceCreatesMissingRow();
+    void searchAndDelete_data();
+    void searchAndDelete();
+    void tinyAmountFindsNothing();
+    void unreadableDuringSearch();
+    void answeringNoOrNothing();
+    void entryThenDeletionLeavesReel();
+    void failedDeletionChangesNothing();
+};
+
+void TestCommands::keyFilter_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("allowed");
+    for (int code : {8, 44, 45, 46, 48, 53, 57})
+        QTest::addRow("allowed %d", code) << code << true;
+    for (int code : {0, 9, 13, 27, 32, 43, 47, 58, 69, 101, 127, 0xE9})
+        QTest::addRow("refused %d", code) << code << false;
+}
+
+void TestCommands::keyFilter() {
+    QFETCH(int, code);
+    QTEST(verif_Key(code), "allowed");
+}
+
+void TestCommands::typingInTheAmountBox() {
+    TestRun run;
+    run.createFiles();
+    Window w(run);
+    QTest::keyClicks(w.text1(), "12a.5");
+    QCOMPARE(w.text1()->text(), "12.5");
+    QTest::keyClick(w.text1(), Qt::Key_Return);
+    QTest::keyClick(w.text1(), Qt::Key_Space);
+    QTest::keyClicks(w.text1(), ",-");
+    QTest::keyClick(w.text1(), Qt::Key_Backspace);
+    QTest::keyClick(w.text1(), Qt::Key_Left);
+    QTest::keyClick(w.text1(), Qt::Key_A, Qt::ControlModifier); // select all: no character
+    QCOMPARE(w.text1()->text(), "12.5,");
+    QCOMPARE(run.dialogs.takeShown(), QStringList(3, kOnlyDigits));
+    QVERIFY(run.rows().empty()); // Enter records nothing
+}
+
+void TestCommands::amountReading_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("zero");
+    QTest::addColumn<QString>("money");    // the stored value, "out" when out of range
+    QTest::addColumn<QString>("searched"); // the value searched, "none" when nothing can match
+    QTest::newRow("12.50") << "12.50" << false << "12,5"
+                           << "12,5";
+    QTest::newRow("comma stops") << "12,50" << false << "12"
+                                 << "12";
+    QTest::newRow("blanks dropped") << " 1 2.5\t" << false << "12,5"
+                                    << "12,5";
+    QTest::newRow("sign") << "-3" << false << "-3"
+                          << "-3";
+    QTest::newRow("plus") << "+7" << false << "7"
+                          << "7";
+    QTest::newRow("minus stops") << "1-2" << false << "1"
+                                 << "1";
+    QTest::newRow("exponent") << "1.5E3" << false << "1500"
+                              << "1500";
+    QTest::newRow("negative exponent") << "125e-1" << false << "12,5"
+                                       << "12,5";
+    QTest::newRow("bare E") << "12E" << false << "12"
+                            << "12";
+    QTest::newRow("leading point") << ".5" << false << "0,5"
+                                   << "0,5";
+    QTest::newRow("lone point") << "." << true << "0"
+                                << "0";
+    QTest::newRow("empty") << "" << true << "0"
+                           << "0";
+    QTest::newRow("word") << "montant" << true << "0"
+                          << "0";
+    QTest::newRow("zeros") << "-0.000" << true << "0"
+                           << "0";
+    QTest::newRow("tiny rounds to 0") << "0.00001" << false << "0"
+                                      << "none";
+    QTest::newRow("rounds half away") << "0.00005" << false << "0,0001"
+                                      << "none";
+    QTest::newRow("negative rounding") << "-2.00005" << false << "-2,0001"
+                                       << "none";
+    QTest::newRow("sixteen digits") << "12.50000000000001" << false << "12,5"
+                                    << "12,5";
+    QTest::newRow("largest") << "922337203685477.5807" << false << "922337203685477,5807"
+                             << "none";
+    QTest::newRow("too large") << "922337203685477.5808" << false << "out"
+                               << "out";
+    QTest::newRow("huge exponent") << "1e99999999" << false << "out"
+                                   << "out";
+    QTest::newRow("smallest") << "-922337203685477.5808" << false << "-922337203685477,5808"
+                              << "none";
+}
+
+void TestCommands::amountReading() {
+    QFETCH(QString, text);
+    QFETCH(QString, money);
+    QFETCH(QString, searched);
+    const TypedAmount a = readAmount(text);
+    QTEST(a.isZero(), "zero");
+    const auto stored = a.toMoney();
+    QCOMPARE(stored ? stored->plain(u',') : QString("out"), money);
+    const auto search = a.searchedMoney();
+    QCOMPARE(search ? search->plain(u',') : (stored ? QString("none") : QString("out")), searched);
+}
+
+void TestCommands::refusedEntries_data() {
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("payment");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("untouched line")
+        << "date"
+        << ""
+        << "Payement" << QStringList{kNoDate, kNoAmount, kTooLong, kNoPayment};
+    QTest::newRow("zero amount") << "05/12/2003"
+                                 << "0"
+                                 << "CB" << QStringList{kNoAmount};
+    QTest::newRow("lone point") << "05/12/2003"
+                                << "."
+                                << "CB" << QStringList{kNoAmount};
+    QTest::newRow("six characters") << "05/12/2003"
+                                    << "1"
+                                    << "ABCDEF" << QStringList{kTooLong};
+    QTest::newRow("longer once upper-cased") << "05/12/2003"
+                                             << "1"
+                                             << "straß" << QStringList{kTooLong};
+    QTest::newRow("empty payment") << "05/12/2003"
+                                   << "1"
+                                   << "" << QStringList{kNoPayment};
+    QTest::newRow("not a date") << "31/02/2003"
+                                << "1"
+                                << "CB" << QStringList{kNoDate};
+    QTest::newRow("date in words") << "hier"
+                                   << "1"
+                                   << "CB" << QStringList{kNoDate};
+    QTest::newRow("amount too large")
+        << "05/12/2003"
+        << "1e30"
+        << "CB"
+        << QStringList{msg("Et le montant alors !", "critical", "OK",
+                           "Ce montant est trop grand pour être enregistré !")};
+}
+
+void TestCommands::refusedEntries() {
+    QFETCH(QString, date);
+    QFETCH(QString, amount);
+    QFETCH(QString, payment);
+    TestRun run;
+    run.createFiles();
+    Window w(run);
+    w.enter(date, amount, payment);
+    QTEST(run.dialogs.takeShown(), "messages");
+    QVERIFY(run.rows().empty());
+    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
+    // The line stays as typed, to be corrected.
+    QCOMPARE(w.combo1()->currentText(), date);
+    QCOMPARE(w.text1()->text(), amount);
+    QCOMPARE(w.combo2()->currentText(), payment);
+}
+
+void TestCommands::recordedEntries_data() {
+    QTest::addColumn<bool>("french");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("payment");
+    QTest::addColumn<StoredRow>("row");
+    QTest::addColumn<qint64>("reel"); // from 0
+    QTest::addColumn<QString>("line");
+    QTest::newRow("CB lowers Réel") << true << "05/12/2003"
+                                    << "45.50"
+                                    << "CB" << StoredRow{"2003-12-05", 455000, "CB"}
+                                    << qint64(-455000) << "     05/12/2003_____45,50 €_____CB";
+    QTest::newRow("rent raises Réel") << true << "01/12/2003"
+                                      << "100"
+                                      << "rEnT" << StoredRow{"2003-12-01", 1000000, "RENT"}
+                                      << qint64(1000000) << "     01/12/2003_____100,00 €____RENT";
+    QTest::newRow("upper-cased by the language")
+        << true << "05/12/2003"
+        << "3"
+        << "Prél" << StoredRow{"2003-12-05", 30000, "PRÉL"} << qint64(-30000)
+        << "     05/12/2003_____3,00 €______PRÉL";
+    QTest::newRow("comma ends the amount")
+        << true << "05/12/2003"
+        << "12,50"
+        << "CB" << StoredRow{"2003-12-05", 120000, "CB"} << qint64(-120000)
+        << "     05/12/2003_____12,00 €_____CB";
+    QTest::newRow("negative amount") << true << "05/12/2003"
+                                     << "-5"
+                                     << "CB" << StoredRow{"2003-12-05", -50000, "CB"}
+                                     << qint64(50000) << "     05/12/2003_____-5,00 €_____CB";
+    QTest::newRow("rounds to 0") << true << "05/12/2003"
+                                 << "0.00001"
+                                 << "CB" << StoredRow{"2003-12-05", 0, "CB"} << qint64(0)
+                                 << "     05/12/2003_____0,00 €______CB";
+    QTest::newRow("two-digit year") << true << "05/12/03"
+                                    << "1"
+                                    << "TIP" << StoredRow{"2003-12-05", 10000, "TIP"}
+                                    << qint64(-10000) << "     05/12/2003_____1,00 €______TIP";
+    QTest::newRow("five characters") << true << "05/12/2003"
+                                     << "1"
+                                     << "abcde" << StoredRow{"2003-12-05", 10000, "ABCDE"}
+                                     << qint64(-10000) << "     05/12/2003_____1,00 €______ABCDE";
+    QTest::newRow("english") << false << "12/1/2003"
+                             << "7.25"
+                             << "Ch" << StoredRow{"2003-12-01", 72500, "CH"} << qint64(-72500)
+                             << "     12/1/2003_____7.25 €______CH";
+}
+
+void TestCommands::recordedEntries() {
+    QFETCH(bool, french);
+    QFETCH(QString, date);
+    QFETCH(QString, amount);
+    QFETCH(QString, payment);
+    QFETCH(StoredRow, row);
+    QFETCH(qint64, reel);
+    TestRun run(french ? Locale::french() : Locale::english());
+    run.createFiles();
+    Window w(run);
+    w.enter(date, amount, payment);
+    QVERIFY(run.dialogs.takeShown().isEmpty());
+    QCOMPARE(run.rows(), std::vector<StoredRow>{row});
+    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{reel, 0}));
+    QFETCH(QString, line);
+    QCOMPARE(w.list()->lines(), QStringList{line});
+    QCOMPARE(w.verdict(), "Bon");
+    QCOMPARE(w.combo1()->currentText(), "date");
+    QCOMPARE(w.text1()->text(), "");
+    QCOMPARE(w.combo2()->currentText(), "Payement");
+}
+
+void TestCommands::entryWithMissingOrEmptyBalances() {
+    TestRun run;
+    run.createFiles();
+    run.clearSoldes();
+    Window w(run);
+    w.enter("05/12/2003", "30", "CB");
+    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{-300000, {}}));
+    run.setSoldes({}, "10"); // only the bank balance was set
+    w.enter("05/12/2003", "4", "RENT");
+    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{40000, 100000}));
+    QCOMPARE(run.rows().size(), std::size_t(2));
+}
+
+void TestCommands::failedEntryStoresNothing() {
+    TestRun run;
+    run.createFiles();
+    Window w(run);
+    run.failChangesOf("Soldes");
+    w.enter("05/12/2003", "12", "CB");
+    QCOMPARE(run.dialogs.takeShown(),
+             QStringList{msg("BRELUNE", "critical", "OK",
+                             "La base de données « " + run.dbPath() +
+                                 " » ne peut pas être utilisée : une valeur a été refusée par la "
+                                 "base.\r\nRien n'a été enregistré.")});
+    QVERIFY(run.rows().empty());
+    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
+    QCOMPARE(w.text1()->text(), "12"); // kept, to try again
+}
+
+void TestCommands::setBalance_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QStringList>("script"); // typed texts, "(cancel)", "(yes)", "(no)"
+    QTest::addColumn<QStringList>("dialogs");
+    QTest::addColumn<StoredSoldes>("soldes");
+    const QString reel = "input|Nouveau SOLDE|entrez le nouveau solde réel|Un Milliard";
+    const QString banc = "input|Nouveau SOLDE|entrez le nouveau solde bancaire|Un Milliard";
+    const QString faux = msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
+    QTest::newRow("negative") << "Sréel" << QStringList{"-150.25"} << QStringList{reel, faux}
+                              << StoredSoldes{-1502500, 20000};
+    QTest::newRow("comma ends") << "Sbanc" << QStringList{"1234,56"} << QStringList{banc, faux}
+                                << StoredSoldes{30000, 12340000};
+    QTest::newRow("default text, then No")
+        << "Sréel" << QStringList{"Un Milliard", "(no)"} << QStringList{reel, kSoldeZero}
+        << StoredSoldes{30000, 20000};
+    QTest::newRow("cancelled, then No")
+        << "Sbanc" << QStringList{"(cancel)", "(no)"} << QStringList{banc, kSoldeZero}
+        << StoredSoldes{30000, 20000};
+    QTest::newRow("0.00, Yes, then 1")
+        << "Sréel" << QStringList{"0.00", "(yes)", "1"} << QStringList{reel, kSoldeZero, reel, faux}
+        << StoredSoldes{10000, 20000};
+    QTest::newRow("tiny value stored as 0")
+        << "Sbanc" << QStringList{"0.00001"} << QStringList{banc, faux} << StoredSoldes{30000, 0};
+    QTest::newRow("agreeing again")
+        << "Sbanc" << QStringList{"2"} << QStringList{banc} << StoredSoldes{30000, 20000};
+    QTest::newRow("too large, then 7")
+        << "Sréel" << QStringList{"1e16", "7"}
+        << QStringList{reel,
+                       msg("Nouveau SOLDE", "exclamation", "OK",
+                           "Ce solde est trop grand pour être enregistré !"),
+                       reel, faux}
+        << StoredSoldes{70000, 20000};
+}
+
+void TestCommands::setBalance() {
+    QFETCH(QString, item);
+    QFETCH(QStringList, script);
+    TestRun run;
+    run.createFiles();
+    run.addRow("2003-12-05", "1", "RENT");
+    run.setSoldes("3", "2"); // the book agrees: R - B = 1
+    Window w(run);
+    QVERIFY(run.dialogs.takeShown().isEmpty());
+    w.text1()->setText("99"); // half-typed, lost by the rebuild
+    for (const QString& step : script) {
+        if (step == "(cancel)")
+            run.dialogs.cancelInput();
+        else if (step == "(yes)" || step == "(no)")
+            run.dialogs.answer(step == "(yes)" ? Answer::Yes : Answer::No);
+        else
+            run.dialogs.type(step);
+    }
+    w.menu(item.toUtf8().constData());
+    QTEST(run.dialogs.takeShown(), "dialogs");
+    QVERIFY(run.dialogs.scriptDone());
+    QTEST(*run.soldes(), "soldes");
+    QCOMPARE(w.text1()->text(), script.endsWith("(no)") ? "99" : "");
+    QCOMPARE(run.rows().size(), std::size_t(1));
+}
+
+void TestCommands::setBalanceCreatesMissingRow() {
+    TestRun run;
+    run.createFiles();
+    run.clearSoldes();
+    Window w(run);
+    run.dialogs.type("15");
+    w.menu("Sbanc");
+    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{{}, 150000}));
+    QCOMPARE(child<QLabel>(&w.frame, "Label1_1")->text(), "");
+    QCOMPARE(child<QLabel>(&w.frame, "Label1_3")->text(), "15,00€");
+}
+
+void TestCommands::searchAndDelete_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("clicked");
+    QTest::addColumn<QString>("confirmation");
+    QTest::addColumn<QList<int>>("left"); // indexes of the stored rows left
+    QTest::addColumn<qint64>("reel");     // from 100
+    QTest::newRow("second of three equal")
+        << "12.5" << QStringList(3, "05/12/2003 ---> 12,5    ---> CB") << 1 << "12,5"
+        << QList<int>{0, 2, 3, 4, 5} << qint64(1125000);
+    QTest::newRow("comma searches the whole part")
+        << "40,75" << QStringList{"01/12/2003 ---> 40      ---> RENT"} << 0 << "40"
+        << QList<int>{0, 1, 2, 4, 5} << qint64(600000);
+    QTest::newRow("negative") << "-7.25" << QStringList{"04/12/2003 ---> -7,25   ---> CB"} << 0
+                              << "-7,25" << QList<int>{0, 1, 2, 3, 5} << qint64(927500);
+    QTest::newRow("zero amount") << "1e-9" << QStringList{} << -1 << ""
+                                 << QList<int>{0, 1, 2, 3, 4, 5} << qint64(1000000);
+}
+
+void TestCommands::searchAndDelete() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, lines);
+    QFETCH(int, clicked);
+    QFETCH(QString, confirmation);
+    QFETCH(QList<int>, left);
+    TestRun run;
+    run.createFiles();
+    const std::vector<qint64> ids{
+        run.addRow("2003-12-05", "12.5", "CB"),  run.addRow("2003-12-05", "12.5", "CB"),
+        run.addRow("2003-12-05", "12.5", "CB"),  run.addRow("2003-12-01", "40", "RENT"),
+        run.addRow("2003-12-04", "-7.25", "CB"), run.addRow("2003-12-02", "0", "CB")};
+    run.setSoldes("100", "0");
+    Window w(run);
+    run.dialogs.takeShown();
+    const auto before = run.rows();
+    run.dialogs.type(typed);
+    w.menu("Suppress");
+    if (lines.isEmpty()) { // "1e-9" is not 0: it is searched, and nothing has it
+        QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, kNotFound,
+                                                       msg("Attention", "critical", "OK",
+                                                           "Il y a une erreur dans les comptes")}));
+        return;
+    }
+    QCOMPARE(w.list()->lines(), lines);
+    run.dialogs.answer(Answer::Yes);
+    w.select(clicked);
+    QCOMPARE(run.dialogs.takeShown().mid(1, 1), QStringList{confirmDelete(confirmation)});
+    std::vector<StoredRow> expected;
+    for (int i : left)
+        expected.push_back(before[std::size_t(i)]);
+    QCOMPARE(run.rows(), expected);
+    QTEST(*run.soldes()->reel, "reel");
+    QCOMPARE(run.soldes()->bancaire, qint64(0));
+    // The window is loaded again: the whole register, out of delete mode.
+    QCOMPARE(w.list()->count(), int(expected.size()));
+    QVERIFY(w.list()->lines().first().startsWith("     "));
+    w.select(0);
+    QCOMPARE(run.rows(), expected);
+    Q_UNUSED(ids);
+}
+
+void TestCommands::tinyAmountFindsNothing() {
+    TestRun run;
+    run.createFiles();
+    run.addRow("2003-12-05", "0", "CB");
+    Window w(run);
+    run.dialogs.type("0.00001"); // reads as a number, but no stored amount can equal it
+    w.menu("Suppress");
+    QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, kNotFound}));
+    QCOMPARE(run.rows().size(), std::size_t(1));
+    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
+}
+
+void TestCommands::unreadableDuringSearch() {
+    TestRun run;
+    run.createFiles();
+    run.addRow("2003-12-05", "12", "RENT");
+    run.setSoldes("12", "0");
+    Window w(run);
+    const QStringList registerLines = w.list()->lines();
+    QVERIFY(QFile::rename(run.dbPath(), run.dbPath() + ".moved"));
+    run.dialogs.type("12");
+    w.menu("Suppress");
+    QCOMPARE(run.dialogs.takeShown(),
+             (QStringList{kSearchInput, msg("BRELUNE", "critical", "OK",
+                                            "La base de données « " + run.dbPath() +
+                                                " » ne peut pas être utilisée : le fichier est "
+                                                "introuvable ou ne peut pas être ouvert.")}));
+    QCOMPARE(w.list()->lines(), registerLines); // never "n'existe pas" on an unread book
+    QVERIFY(!QFile::exists(run.dbPath()));
+}
+
+void TestCommands::answeringNoOrNothing() {
+    TestRun run;
+    run.createFiles();
+    run.addRow("2003-12-05", "40", "CB");
+    run.addRow("2003-12-05", "40", "CB");
+    run.setSoldes("-80", "0");
+    Window w(run);
+    const QStringList registerLines = w.list()->lines();
+
+    // The default text: asked again, then given up.
+    run.dialogs.type("montant").answer(Answer::Yes).type("").answer(Answer::No);
+    w.menu("Suppress");
+    QCOMPARE(run.dialogs.takeShown(),
+             (QStringList{kSearchInput, kSearchZero, kSearchInput, kSearchZero}));
+    QCOMPARE(w.list()->lines(), registerLines);
+
+    // No to the confirmation: nothing deleted, the register again, and a
+    // later click deletes nothing.
+    run.dialogs.type("40").answer(Answer::No);
+    w.menu("Suppress");
+    QCOMPARE(w.list()->lines(), QStringList(2, "05/12/2003 ---> 40      ---> CB"));
+    w.select(1);
+    QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, confirmDelete("40")}));
+    QCOMPARE(w.list()->lines(), registerLines);
+    w.select(1);
+    QVERIFY(run.dialogs.takeShown().isEmpty());
+
+    // A search that finds nothing ends delete mode.
+    run.dialogs.type("40").type("41");
+    w.menu("Suppress");
+    w.menu("Suppress");
+    QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, kSearchInput, kNotFound}));
+    QCOMPARE(w.list()->lines(), registerLines);
+    w.select(0);
+    QVERIFY(run.dialogs.takeShown().isEmpty());
+
+    // An entry refreshes the register and ends delete mode too.
+    run.dialogs.type("40");
+    w.menu("Suppress");
+    w.enter("05/12/2003", "5", "CB");
+    run.dialogs.takeShown();
+    w.select(0);
+    QVERIFY(run.dialogs.takeShown().isEmpty());
+    QCOMPARE(run.rows().size(), std::size_t(3));
+    QCOMPARE(w.verdict(), "Bon");
+}
+
+void TestCommands::entryThenDeletionLeavesReel() {
+    TestRun run;
+    run.createFiles();
+    run.setSoldes("250.1", "3");
+    run.addRow("2003-12-01", "247.1", "RENT");
+    Window w(run);
+    for (const char* payment : {"Rent", "CB"}) {
+        w.enter("05/12/2003", "33.33", payment);
+        run.dialogs.type("33.33").answer(Answer::Yes);
+        w.menu("Suppress");
+        w.select(0);
+        QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{2501000, 30000}));
+        QCOMPARE(run.rows().size(), std::size_t(1));
+        QCOMPARE(w.verdict(), "Bon");
+    }
+    QVERIFY(!run.dialogs.unexpected());
+}
+
+void TestCommands::failedDeletionChangesNothing() {
+    TestRun run;
+    run.createFiles();
+    run.addRow("2003-12-05", "12", "CB");
+    run.setSoldes("-12", "0");
+    Window w(run);
+    run.failChangesOf("Soldes");
+    run.dialogs.type("12").answer(Answer::Yes);
+    w.menu("Suppress");
+    w.select(0);
+    const QStringList shown = run.dialogs.takeShown();
+    QCOMPARE(shown.size(), 3);
+    QVERIFY(shown[2].endsWith("Rien n'a été enregistré."));
+    QCOMPARE(run.rows().size(), std::size_t(1));
+    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{-120000, 0}));
+    QCOMPARE(w.list()->lines(), QStringList{"     05/12/2003_____12,00 €_____CB"});
+}
+
+int runCommandTests(int argc, char* argv[]) {
+    TestCommands tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "test_commands.moc"
