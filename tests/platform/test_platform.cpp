@@ -19,22 +19,18 @@ class TestPlatform : public QObject {
 private slots:
     void moneyFormats_data();
     void moneyFormats();
-    void moneyRefusesOverflow();
 
     void dates_data();
     void dates();
     void dateReading_data();
     void dateReading();
 
-    void profileReadsLikeWindows();
     void profileWriteKeepsOtherLines();
     void profileEncodings();
 
-    void createdDatabase();
     void creationLeavesNothingBehind();
     void verifyRefusesForeignFiles_data();
     void verifyRefusesForeignFiles();
-    void commandsMoveTheirBalance();
     void emptyOrMissingBalances();
     void failedCommandChangesNothing_data();
     void failedCommandChangesNothing();
@@ -51,10 +47,6 @@ void TestPlatform::moneyFormats_data() {
                           << "12,50€"
                           << "12,5"
                           << "81,99 F";
-    QTest::newRow("zero") << qint64(0) << "0,00 €"
-                          << "0,00€"
-                          << "0"
-                          << "0,00 F";
     QTest::newRow("100") << qint64(1000000) << "100,00 €"
                          << "100,00€"
                          << "100"
@@ -67,18 +59,10 @@ void TestPlatform::moneyFormats_data() {
                                     << "0,10€"
                                     << "0,1005"
                                     << "0,66 F";
-    QTest::newRow("negative rounds away") << qint64(-1005) << "-0,10 €"
-                                          << "-0,10€"
-                                          << "-0,1005"
-                                          << "-0,66 F";
     QTest::newRow("tiny negative") << qint64(-1) << "0,00 €"
                                    << "0,00€"
                                    << "-0,0001"
                                    << "0,00 F";
-    QTest::newRow("million") << qint64(10000000000) << "1000000,00 €"
-                             << "1000000,00€"
-                             << "1000000"
-                             << "6559570,00 F";
     QTest::newRow("smallest") << std::numeric_limits<qint64>::min() << "-922337203685477,58 €"
                               << "-922337203685477,58€"
                               << "-922337203685477,5808"
@@ -96,16 +80,6 @@ void TestPlatform::moneyFormats() {
     QCOMPARE(m.plain(u'.'), m.plain(u',').replace(u',', u'.'));
 }
 
-void TestPlatform::moneyRefusesOverflow() {
-    const Money max = Money::fromUnits(std::numeric_limits<qint64>::max());
-    const Money min = Money::fromUnits(std::numeric_limits<qint64>::min());
-    QVERIFY(!max.plus(Money::fromUnits(1)));
-    QVERIFY(!min.minus(Money::fromUnits(1)));
-    QVERIFY(!min.negated());
-    QCOMPARE(max.negated()->units(), -std::numeric_limits<qint64>::max());
-    QCOMPARE(eur("0.1").plus(eur("0.2")), eur("0.3"));
-}
-
 void TestPlatform::dates_data() {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QDate>("date");
@@ -113,7 +87,6 @@ void TestPlatform::dates_data() {
     QTest::newRow("french") << "dd/MM/yyyy" << QDate(2003, 12, 5) << "05/12/2003";
     QTest::newRow("english widened") << "M/d/yy" << QDate(2003, 12, 5) << "12/5/2003";
     QTest::newRow("german") << "dd.MM.yy" << QDate(2026, 1, 9) << "09.01.2026";
-    QTest::newRow("iso") << "yyyy-MM-dd" << QDate(1999, 3, 31) << "1999-03-31";
     QTest::newRow("quoted") << "d 'de' M yyyy" << QDate(2003, 12, 5) << "5 de 12 2003";
     QTest::newRow("names fall back")
         << "d MMM yyyy" << QDate(2003, 12, 5) << QDate(2003, 12, 5).toString("d MMM yyyy");
@@ -135,13 +108,11 @@ void TestPlatform::dateReading_data() {
     QTest::newRow("single digits") << "5/1/2003" << QDate(2003, 1, 5);
     QTest::newRow("two digits 29") << "05/12/29" << QDate(2029, 12, 5);
     QTest::newRow("two digits 30") << "05/12/30" << QDate(1930, 12, 5);
-    QTest::newRow("blanks around") << " 05/12/2003 " << QDate(2003, 12, 5);
     QTest::newRow("placeholder") << "date" << QDate();
     QTest::newRow("31 February") << "31/02/2003" << QDate();
     QTest::newRow("three-digit year") << "05/12/203" << QDate();
     QTest::newRow("trailing text") << "05/12/2003x" << QDate();
     QTest::newRow("wrong separator") << "05-12-2003" << QDate();
-    QTest::newRow("empty") << "" << QDate();
     QTest::newRow("arabic digits") << "٠٥/١٢/٢٠٠٣" << QDate();
 }
 
@@ -150,22 +121,6 @@ void TestPlatform::dateReading() {
     QFETCH(QDate, date);
     const auto read = Locale::french().parseDate(text);
     QCOMPARE(read.value_or(QDate()), date);
-}
-
-void TestPlatform::profileReadsLikeWindows() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("p.ini");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(
-        "; comment\r\n[Venti]\r\n  TEXO(0) =  gas - oil  \r\ntexo(1)=\r\n[other]\r\ntexo(2)=x\r\n");
-    f.close();
-    const ProfileFile p(path);
-    QCOMPARE(p.read("venti", "texo(0)"), std::optional<QString>("gas - oil"));
-    QCOMPARE(p.read("VENTI", "Texo(1)"), std::optional<QString>(""));
-    QCOMPARE(p.read("venti", "texo(2)"), std::nullopt);
-    QCOMPARE(p.read("missing", "texo(0)"), std::nullopt);
-    QCOMPARE(ProfileFile(dir.filePath("none.ini")).read("venti", "texo(0)"), std::nullopt);
 }
 
 void TestPlatform::profileWriteKeepsOtherLines() {
@@ -217,22 +172,12 @@ void TestPlatform::profileEncodings() {
     QCOMPARE(p.read("venti", "texo(7)"), std::optional<QString>("Ωmega"));
 }
 
-void TestPlatform::createdDatabase() {
-    TestRun run;
-    AccountDb::create(run.dbPath());
-    QVERIFY(run.rows().empty());
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
-    AccountDb db(run.dbPath());
-    db.verify();
-    const RegisterData data = db.readRegister();
-    QVERIFY(data.operations.empty());
-    QVERIFY(data.soldes && data.soldes->reel == Money() && data.soldes->bancaire == Money());
-    QCOMPARE(QDir(run.dir.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{"PTcomptes.mdb"});
-}
-
 void TestPlatform::creationLeavesNothingBehind() {
     TestRun run;
+    AccountDb::create(run.dbPath() + "2");
+    QCOMPARE(QDir(run.dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"PTcomptes.mdb2"}); // no temporary file left
+    QFile::remove(run.dbPath() + "2");
     // A file of that name is never replaced.
     QFile existing(run.dbPath());
     QVERIFY(existing.open(QIODevice::WriteOnly));
@@ -263,9 +208,6 @@ void TestPlatform::verifyRefusesForeignFiles_data() {
     QTest::newRow("empty file") << QByteArray() << ""
                                 << "ce fichier n'a pas les tables d'une base BRELUNE (En_cour et "
                                    "Soldes)";
-    QTest::newRow("other tables") << QByteArray() << "CREATE TABLE t(x)"
-                                  << "ce fichier n'a pas les tables d'une base BRELUNE (En_cour "
-                                     "et Soldes)";
     QTest::newRow("missing field")
         << QByteArray()
         << "CREATE TABLE En_cour(\"Date\", Montant); CREATE TABLE Soldes(\"Réel\", Bancaire)"
@@ -302,36 +244,6 @@ void TestPlatform::verifyRefusesForeignFiles() {
     }
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);
-}
-
-void TestPlatform::commandsMoveTheirBalance() {
-    TestRun run;
-    run.createFiles();
-    AccountDb db(run.dbPath());
-    db.setBalance(BalanceField::Reel, eur("500"));
-    db.setBalance(BalanceField::Bancaire, eur("480"));
-    db.addOperation(QDate(2003, 12, 5), eur("100"), "RENT");
-    db.addOperation(QDate(2003, 12, 1), eur("30"), "CB");
-    db.addOperation(QDate(2003, 12, 5), eur("30"), "CB");
-    QCOMPARE(run.soldes()->reel, eur("540").units());
-    QCOMPARE(run.soldes()->bancaire, eur("480").units());
-
-    const RegisterData data = db.readRegister();
-    QCOMPARE(data.operations.size(), std::size_t(3));
-    QCOMPARE(data.operations[0].date, QDate(2003, 12, 1));
-    QCOMPARE(data.operations[1].payement, "RENT");
-    const auto found = db.findByAmount(eur("30"));
-    QCOMPARE(found.size(), std::size_t(2));
-    QVERIFY(found[0].id < found[1].id);
-
-    const Operation marked = db.markOperation(data.operations[1].id); // RENT 100
-    QCOMPARE(marked.montant, eur("100"));
-    QCOMPARE(run.soldes()->bancaire, eur("580").units());
-    db.deleteOperation(found[1].id); // CB 30, Réel back up
-    QCOMPARE(run.soldes()->reel, eur("570").units());
-    QCOMPARE(run.rows().size(), std::size_t(1));
-    QVERIFY_THROWS_EXCEPTION(AccountDbError, db.deleteOperation(found[1].id));
-    QCOMPARE(run.soldes()->reel, eur("570").units());
 }
 
 void TestPlatform::emptyOrMissingBalances() {

@@ -78,8 +78,6 @@ struct Window {
 class TestCommands : public QObject {
     Q_OBJECT
 private slots:
-    void keyFilter_data();
-    void keyFilter();
     void typingInTheAmountBox();
     void amountReading_data();
     void amountReading();
@@ -87,33 +85,16 @@ private slots:
     void refusedEntries();
     void recordedEntries_data();
     void recordedEntries();
-    void entryWithMissingOrEmptyBalances();
     void failedEntryStoresNothing();
     void setBalance_data();
     void setBalance();
     void setBalanceCreatesMissingRow();
     void searchAndDelete_data();
     void searchAndDelete();
-    void tinyAmountFindsNothing();
     void unreadableDuringSearch();
     void answeringNoOrNothing();
     void entryThenDeletionLeavesReel();
-    void failedDeletionChangesNothing();
 };
-
-void TestCommands::keyFilter_data() {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("allowed");
-    for (int code : {8, 44, 45, 46, 48, 53, 57})
-        QTest::addRow("allowed %d", code) << code << true;
-    for (int code : {0, 9, 13, 27, 32, 43, 47, 58, 69, 101, 127, 0xE9})
-        QTest::addRow("refused %d", code) << code << false;
-}
-
-void TestCommands::keyFilter() {
-    QFETCH(int, code);
-    QTEST(verif_Key(code), "allowed");
-}
 
 void TestCommands::typingInTheAmountBox() {
     TestRun run;
@@ -145,32 +126,20 @@ void TestCommands::amountReading_data() {
                                     << "12,5";
     QTest::newRow("sign") << "-3" << false << "-3"
                           << "-3";
-    QTest::newRow("plus") << "+7" << false << "7"
-                          << "7";
     QTest::newRow("minus stops") << "1-2" << false << "1"
                                  << "1";
     QTest::newRow("exponent") << "1.5E3" << false << "1500"
                               << "1500";
-    QTest::newRow("negative exponent") << "125e-1" << false << "12,5"
-                                       << "12,5";
     QTest::newRow("bare E") << "12E" << false << "12"
                             << "12";
-    QTest::newRow("leading point") << ".5" << false << "0,5"
-                                   << "0,5";
-    QTest::newRow("lone point") << "." << true << "0"
-                                << "0";
     QTest::newRow("empty") << "" << true << "0"
                            << "0";
     QTest::newRow("word") << "montant" << true << "0"
                           << "0";
-    QTest::newRow("zeros") << "-0.000" << true << "0"
-                           << "0";
     QTest::newRow("tiny rounds to 0") << "0.00001" << false << "0"
                                       << "none";
     QTest::newRow("rounds half away") << "0.00005" << false << "0,0001"
                                       << "none";
-    QTest::newRow("negative rounding") << "-2.00005" << false << "-2,0001"
-                                       << "none";
     QTest::newRow("sixteen digits") << "12.50000000000001" << false << "12,5"
                                     << "12,5";
     QTest::newRow("largest") << "922337203685477.5807" << false << "922337203685477,5807"
@@ -179,8 +148,6 @@ void TestCommands::amountReading_data() {
                                << "out";
     QTest::newRow("huge exponent") << "1e99999999" << false << "out"
                                    << "out";
-    QTest::newRow("smallest") << "-922337203685477.5808" << false << "-922337203685477,5808"
-                              << "none";
 }
 
 void TestCommands::amountReading() {
@@ -222,9 +189,6 @@ void TestCommands::refusedEntries_data() {
     QTest::newRow("not a date") << "31/02/2003"
                                 << "1"
                                 << "CB" << QStringList{kNoDate};
-    QTest::newRow("date in words") << "hier"
-                                   << "1"
-                                   << "CB" << QStringList{kNoDate};
     QTest::newRow("amount too large")
         << "05/12/2003"
         << "1e30"
@@ -284,14 +248,6 @@ void TestCommands::recordedEntries_data() {
                                  << "0.00001"
                                  << "CB" << StoredRow{"2003-12-05", 0, "CB"} << qint64(0)
                                  << "     05/12/2003_____0,00 €______CB";
-    QTest::newRow("two-digit year") << true << "05/12/03"
-                                    << "1"
-                                    << "TIP" << StoredRow{"2003-12-05", 10000, "TIP"}
-                                    << qint64(-10000) << "     05/12/2003_____1,00 €______TIP";
-    QTest::newRow("five characters") << true << "05/12/2003"
-                                     << "1"
-                                     << "abcde" << StoredRow{"2003-12-05", 10000, "ABCDE"}
-                                     << qint64(-10000) << "     05/12/2003_____1,00 €______ABCDE";
     QTest::newRow("english") << false << "12/1/2003"
                              << "7.25"
                              << "Ch" << StoredRow{"2003-12-01", 72500, "CH"} << qint64(-72500)
@@ -318,19 +274,6 @@ void TestCommands::recordedEntries() {
     QCOMPARE(w.combo1()->currentText(), "date");
     QCOMPARE(w.text1()->text(), "");
     QCOMPARE(w.combo2()->currentText(), "Payement");
-}
-
-void TestCommands::entryWithMissingOrEmptyBalances() {
-    TestRun run;
-    run.createFiles();
-    run.clearSoldes();
-    Window w(run);
-    w.enter("05/12/2003", "30", "CB");
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{-300000, {}}));
-    run.setSoldes({}, "10"); // only the bank balance was set
-    w.enter("05/12/2003", "4", "RENT");
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{40000, 100000}));
-    QCOMPARE(run.rows().size(), std::size_t(2));
 }
 
 void TestCommands::failedEntryStoresNothing() {
@@ -482,18 +425,6 @@ void TestCommands::searchAndDelete() {
     Q_UNUSED(ids);
 }
 
-void TestCommands::tinyAmountFindsNothing() {
-    TestRun run;
-    run.createFiles();
-    run.addRow("2003-12-05", "0", "CB");
-    Window w(run);
-    run.dialogs.type("0.00001"); // reads as a number, but no stored amount can equal it
-    w.menu("Suppress");
-    QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, kNotFound}));
-    QCOMPARE(run.rows().size(), std::size_t(1));
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
-}
-
 void TestCommands::unreadableDuringSearch() {
     TestRun run;
     run.createFiles();
@@ -576,24 +507,6 @@ void TestCommands::entryThenDeletionLeavesReel() {
         QCOMPARE(w.verdict(), "Bon");
     }
     QVERIFY(!run.dialogs.unexpected());
-}
-
-void TestCommands::failedDeletionChangesNothing() {
-    TestRun run;
-    run.createFiles();
-    run.addRow("2003-12-05", "12", "CB");
-    run.setSoldes("-12", "0");
-    Window w(run);
-    run.failChangesOf("Soldes");
-    run.dialogs.type("12").answer(Answer::Yes);
-    w.menu("Suppress");
-    w.select(0);
-    const QStringList shown = run.dialogs.takeShown();
-    QCOMPARE(shown.size(), 3);
-    QVERIFY(shown[2].endsWith("Rien n'a été enregistré."));
-    QCOMPARE(run.rows().size(), std::size_t(1));
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{-120000, 0}));
-    QCOMPARE(w.list()->lines(), QStringList{"     05/12/2003_____12,00 €_____CB"});
 }
 
 int runCommandTests(int argc, char* argv[]) {
