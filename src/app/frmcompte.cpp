@@ -1,6 +1,7 @@
 #include "app/frmcompte.h"
 
 #include "app/data_files.h"
+#include "reconcile/pointage.h"
 #include "register/register_view.h"
 
 #include <QMenu>
@@ -87,6 +88,13 @@ void Frmcompte::quit_Click() {
         ctx_.endProgram();
 }
 
-void Frmcompte::poin_Click() {}
+// The reconciliation window takes this window's place; leaving it loads this
+// window again, so that the register shows what was marked.
+void Frmcompte::poin_Click() {
+    hide();
+    auto* pointage = new Pointage(ctx_);
+    connect(pointage, &Pointage::leaving, this, &Frmcompte::reload);
+    pointage->Form_Load();
+}
 
 } // namespace brelune

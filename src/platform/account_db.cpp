@@ -222,6 +222,14 @@ bool storedDateBefore(const Operation& a, const Operation& b) {
 
 } // namespace
 
+QString dbProblemText(const QString& path, const AccountDbError& error, bool wasWriting) {
+    QString text = QStringLiteral("La base de données « %1 » ne peut pas être utilisée : %2.")
+                       .arg(path, error.reason());
+    if (wasWriting)
+        text += QStringLiteral("\r\nRien n'a été enregistré.");
+    return text;
+}
+
 void AccountDb::create(const QString& path) {
     if (QFileInfo::exists(path))
         throw AccountDbError(QStringLiteral("un fichier de ce nom existe déjà"));

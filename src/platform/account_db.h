@@ -49,6 +49,10 @@ private:
     QString reason_;
 };
 
+// What the user is told when the database at path could not be used; after
+// a failed write, also that nothing was stored.
+QString dbProblemText(const QString& path, const AccountDbError& error, bool wasWriting);
+
 class AccountDb {
 public:
     explicit AccountDb(QString path) : path_(std::move(path)) {}

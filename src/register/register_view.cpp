@@ -164,11 +164,8 @@ void RegisterView::load_compte() {
 }
 
 void RegisterView::showDbProblem(const AccountDbError& error, bool wasWriting) {
-    QString text = QStringLiteral("La base de données « %1 » ne peut pas être utilisée : %2.")
-                       .arg(ctx_.chemin_base, error.reason());
-    if (wasWriting)
-        text += QStringLiteral("\r\nRien n'a été enregistré.");
-    ctx_.dialogs.message(text, QStringLiteral("BRELUNE"), Icon::Critical, Buttons::Ok);
+    ctx_.dialogs.message(dbProblemText(ctx_.chemin_base, error, wasWriting),
+                         QStringLiteral("BRELUNE"), Icon::Critical, Buttons::Ok);
 }
 
 } // namespace brelune
