@@ -44,17 +44,6 @@ const QByteArray kDefaultIni = "[venti]\r\ntexo(0)=gas - oil\r\ntexo(1)=Conserve
                                "montant(5)=0\r\nmontant(6)=0\r\nmontant(7)=0\r\nmontant(8)=0\r\n"
                                "montant(9)=0\r\n";
 
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 QStringList items(const QComboBox* combo) {
     QStringList out;
     for (int i = 0; i < combo->count(); ++i)

@@ -92,6 +92,7 @@ private slots:
     void searchAndDelete();
     void unreadableDuringSearch();
     void answeringNoOrNothing();
+    void entryThenDeletionLeavesReel();
 };
 
 void TestCommands::typingInTheAmountBox() {
@@ -458,6 +459,23 @@ void TestCommands::answeringNoOrNothing() {
     QVERIFY(run.dialogs.takeShown().isEmpty());
     QCOMPARE(run.rows().size(), std::size_t(3));
     QCOMPARE(w.verdict(), "Bon");
+}
+
+void TestCommands::entryThenDeletionLeavesReel() {
+    TestRun run;
+    run.createFiles();
+    run.setSoldes("250.1", "3");
+    run.addRow("2003-12-01", "247.1", "RENT");
+    Window w(run);
+    for (const char* payment : {"Rent", "CB"}) {
+        w.enter("05/12/2003", "33.33", payment);
+        run.dialogs.type("33.33").answer(Answer::Yes);
+        w.menu("Suppress");
+        w.select(0);
+        QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{2501000, 30000}));
+        QCOMPARE(w.verdict(), "Bon");
+    }
+    QCOMPARE(run.rows().size(), std::size_t(1));
 }
 
 int runCommandTests(int argc, char* argv[]) {

@@ -23,6 +23,17 @@ std::int64_t unitsOf(const char* text) {
 
 } // namespace
 
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
 Money eur(const char* text) {
     const auto m = readAmount(QString::fromUtf8(text)).toMoney();
     if (!m)

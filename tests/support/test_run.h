@@ -68,6 +68,11 @@ public:
     void failChangesOf(const QString& table) const;
 };
 
+// A whole file's bytes (empty when it cannot be read), and a file written
+// with exactly these bytes.
+QByteArray contents(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+
 // A widget found by its object name, or nullptr.
 template <typename T> T* child(const QObject* parent, const QString& name) {
     return parent->findChild<T*>(name);
