@@ -2,6 +2,7 @@
 // once by main() (or by a test) and handed to each window by reference.
 #pragma once
 
+#include "platform/account_db.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/help_viewer.h"
@@ -29,6 +30,13 @@ struct RunContext {
     bool filesLocated = false;
 
     QString iniPath() const { return programDir + QStringLiteral("/ptconte.ini"); }
+
+    // Tells the user that the account database could not be used, and why;
+    // after a failed write, also that nothing was stored.
+    void showDbProblem(const AccountDbError& error, bool wasWriting) const {
+        dialogs.message(dbProblemText(chemin_base, error, wasWriting), QStringLiteral("BRELUNE"),
+                        Icon::Critical, Buttons::Ok);
+    }
 };
 
 } // namespace brelune

@@ -121,7 +121,7 @@ void Pointage::affiche_soldes() {
         label2_->setText(soldesCaption(AccountDb(ctx_.chemin_base).readSoldes(), ctx_.locale));
     } catch (const AccountDbError& e) {
         label2_->setText(QStringLiteral("Soldes illisibles"));
-        showDbProblem(e, false);
+        ctx_.showDbProblem(e, false);
     }
 }
 
@@ -144,7 +144,7 @@ void Pointage::Command1_Click() {
             // Unread is not absent: the amount may well be in the book.
             list1_->setLines({});
             requete_recherche_.clear();
-            showDbProblem(e, false);
+            ctx_.showDbProblem(e, false);
             return;
         }
     }
@@ -192,7 +192,7 @@ void Pointage::List1_Click(int row) {
     try {
         AccountDb(ctx_.chemin_base).markOperation(op.id);
     } catch (const AccountDbError& e) {
-        showDbProblem(e, true);
+        ctx_.showDbProblem(e, true);
         backToIdle();
         return;
     }
@@ -224,11 +224,6 @@ void Pointage::Form_QueryUnload() {
     // never seen beside it.
     hide();
     emit leaving();
-}
-
-void Pointage::showDbProblem(const AccountDbError& error, bool wasWriting) {
-    ctx_.dialogs.message(dbProblemText(ctx_.chemin_base, error, wasWriting), kCaption,
-                         Icon::Critical, Buttons::Ok);
 }
 
 } // namespace brelune

@@ -55,7 +55,6 @@ private:
     void Form_QueryUnload();
     // Idle: the list and the amount box empty, the focus in the box.
     void backToIdle();
-    void showDbProblem(const AccountDbError& error, bool wasWriting);
 
     RunContext& ctx_;
     QLabel* label1_ = nullptr;

@@ -35,7 +35,7 @@ void RegisterView::changeSolde(BalanceField field, const QString& prompt) {
         try {
             AccountDb(ctx_.chemin_base).setBalance(field, *value);
         } catch (const AccountDbError& e) {
-            showDbProblem(e, true);
+            ctx_.showDbProblem(e, true);
             return;
         }
         emit reloadRequested();

@@ -36,7 +36,7 @@ void RegisterView::Suppress_Click() {
             try {
                 found = AccountDb(ctx_.chemin_base).findByAmount(*searched);
             } catch (const AccountDbError& e) {
-                showDbProblem(e, false); // the window stays as it was
+                ctx_.showDbProblem(e, false); // the window stays as it was
                 return;
             }
         }
@@ -73,7 +73,7 @@ void RegisterView::List1_Click(int row) {
     try {
         AccountDb(ctx_.chemin_base).deleteOperation(op.id);
     } catch (const AccountDbError& e) {
-        showDbProblem(e, true);
+        ctx_.showDbProblem(e, true);
         load_compte();
         return;
     }

@@ -81,7 +81,7 @@ void RegisterView::Command1_Click() {
     try {
         AccountDb(ctx_.chemin_base).addOperation(date, *amount.toMoney(), payment);
     } catch (const AccountDbError& e) {
-        showDbProblem(e, true);
+        ctx_.showDbProblem(e, true);
         return;
     }
     resetInputLine();

@@ -140,7 +140,7 @@ void RegisterView::load_compte() {
     } catch (const AccountDbError& e) {
         list1_->setLines({});
         strip_->showMessage(QStringLiteral("Comptes illisibles"));
-        showDbProblem(e, false);
+        ctx_.showDbProblem(e, false);
         return;
     }
 
@@ -161,11 +161,6 @@ void RegisterView::load_compte() {
     if (verdict == Verdict::Faux)
         ctx_.dialogs.message(QStringLiteral("Il y a une erreur dans les comptes"),
                              QStringLiteral("Attention"), Icon::Critical, Buttons::Ok);
-}
-
-void RegisterView::showDbProblem(const AccountDbError& error, bool wasWriting) {
-    ctx_.dialogs.message(dbProblemText(ctx_.chemin_base, error, wasWriting),
-                         QStringLiteral("BRELUNE"), Icon::Critical, Buttons::Ok);
 }
 
 } // namespace brelune

@@ -58,7 +58,6 @@ private:
     void changeSolde(BalanceField field, const QString& prompt);
     void resetInputLine();
     void leaveDeleteMode();
-    void showDbProblem(const AccountDbError& error, bool wasWriting);
 
     RunContext& ctx_;
     QLabel* label5_ = nullptr;
