@@ -368,7 +368,6 @@ void TestCommands::searchAndDelete() {
     run.setSoldes("100", "0");
     Window w(run);
     run.dialogs.takeShown();
-    const auto before = run.rows();
     run.dialogs.type(typed);
     w.menu("Suppress");
     if (lines.isEmpty()) { // "1e-9" is not 0: it is searched, and nothing has it
@@ -381,18 +380,17 @@ void TestCommands::searchAndDelete() {
     run.dialogs.answer(Answer::Yes);
     w.select(clicked);
     QCOMPARE(run.dialogs.takeShown().mid(1, 1), QStringList{confirmDelete(confirmation)});
-    std::vector<StoredRow> expected;
+    std::vector<qint64> expected;
     for (int i : left)
-        expected.push_back(before[std::size_t(i)]);
-    QCOMPARE(run.rows(), expected);
+        expected.push_back(ids[std::size_t(i)]);
+    QCOMPARE(run.rowIds(), expected); // the very row clicked, among equal ones
     QTEST(*run.soldes()->reel, "reel");
     QCOMPARE(run.soldes()->bancaire, qint64(0));
     // The window is loaded again: the whole register, out of delete mode.
     QCOMPARE(w.list()->count(), int(expected.size()));
     QVERIFY(w.list()->lines().first().startsWith("     "));
     w.select(0);
-    QCOMPARE(run.rows(), expected);
-    Q_UNUSED(ids);
+    QCOMPARE(run.rowIds(), expected);
 }
 
 void TestCommands::unreadableDuringSearch() {

@@ -97,6 +97,15 @@ std::vector<StoredRow> TestRun::rows() const {
     return out;
 }
 
+std::vector<qint64> TestRun::rowIds() const {
+    auto db = openDb(dbPath());
+    SQLite::Statement q(db, "SELECT rowid FROM En_cour ORDER BY rowid");
+    std::vector<qint64> ids;
+    while (q.executeStep())
+        ids.push_back(q.getColumn(0).getInt64());
+    return ids;
+}
+
 std::optional<StoredSoldes> TestRun::soldes() const {
     auto db = openDb(dbPath());
     SQLite::Statement q(db, R"(SELECT "Réel", Bancaire FROM Soldes ORDER BY rowid)");

@@ -63,6 +63,7 @@ public:
     void setSoldes(std::optional<const char*> reel, std::optional<const char*> bancaire) const;
     void clearSoldes() const;
     std::vector<StoredRow> rows() const;        // by rowid
+    std::vector<qint64> rowIds() const;         // by rowid
     std::optional<StoredSoldes> soldes() const; // nothing when no row
     // A trigger that makes every change of the named table fail.
     void failChangesOf(const QString& table) const;
