@@ -1,6 +1,7 @@
 #include "app/data_files.h"
 
 #include "platform/account_db.h"
+#include "platform/file_errors.h"
 #include "platform/profile_file.h"
 
 #include <QDir>
@@ -75,12 +76,12 @@ std::optional<QString> copyIntoFolder(const QString& chosen, const QString& targ
         return std::nullopt;
     QFile source(chosen);
     if (!source.open(QIODevice::ReadOnly))
-        return source.errorString();
+        return fileErrorText(source);
     const QByteArray bytes = source.readAll();
     QSaveFile copy(target);
     if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size() || !copy.commit())
-        return QStringLiteral("copie impossible dans le dossier du programme (%1)")
-            .arg(copy.errorString());
+        return QStringLiteral("copie impossible dans le dossier du programme : %1")
+            .arg(fileErrorText(copy));
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/account_db.h"
 
+#include "platform/file_errors.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -251,7 +253,7 @@ void AccountDb::create(const QString& path) {
         if (!file.rename(path)) {
             throw AccountDbError(QFileInfo::exists(path)
                                      ? QStringLiteral("un fichier de ce nom existe déjà")
-                                     : file.errorString());
+                                     : fileErrorText(file));
         }
     } catch (...) {
         cleanUp();
@@ -318,30 +320,28 @@ void AccountDb::addOperation(QDate date, Money amount, const QString& payement) 
     });
 }
 
-Operation AccountDb::removeAndMove(qint64 id, BalanceField field, bool reverse) {
-    return guarded([&] {
+void AccountDb::removeAndMove(const Operation& expected, BalanceField field, bool reverse) {
+    guarded([&] {
         auto db = open(path_, SQLite::OPEN_READWRITE);
         SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
         checkSchema(db);
-        const auto rows = selectOperations(db, kSelectById, id);
-        if (rows.empty())
+        const auto rows = selectOperations(db, kSelectById, expected.id);
+        if (rows.empty() || !rows.front().sameValues(expected))
             throw AccountDbError(QStringLiteral("cette opération n'est plus dans la base"));
-        const Operation& op = rows.front();
         SQLite::Statement remove(db, "DELETE FROM En_cour WHERE rowid = ?");
-        remove.bind(1, std::int64_t{id});
+        remove.bind(1, std::int64_t{expected.id});
         remove.exec();
-        moveBalance(db, field, signedAmount(op, reverse));
+        moveBalance(db, field, signedAmount(expected, reverse));
         tx.commit();
-        return op;
     });
 }
 
-Operation AccountDb::deleteOperation(qint64 id) {
-    return removeAndMove(id, BalanceField::Reel, true);
+void AccountDb::deleteOperation(const Operation& op) {
+    removeAndMove(op, BalanceField::Reel, true);
 }
 
-Operation AccountDb::markOperation(qint64 id) {
-    return removeAndMove(id, BalanceField::Bancaire, false);
+void AccountDb::markOperation(const Operation& op) {
+    removeAndMove(op, BalanceField::Bancaire, false);
 }
 
 void AccountDb::setBalance(BalanceField field, Money value) {

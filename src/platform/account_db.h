@@ -23,6 +23,10 @@ struct Operation {
     QString payement;
 
     bool isIncome() const { return payement == QLatin1String("RENT"); }
+    bool sameValues(const Operation& other) const {
+        return date == other.date && dateText == other.dateText && montant == other.montant &&
+               payement == other.payement;
+    }
 };
 
 // The row of Soldes; an empty field has no value.
@@ -71,15 +75,18 @@ public:
 
     // Stores the operation and moves Réel by its signed amount.
     void addOperation(QDate date, Money amount, const QString& payement);
-    // Removes the operation and moves Réel back by its signed amount.
-    Operation deleteOperation(qint64 id);
-    // Removes the operation and moves Bancaire by its signed amount.
-    Operation markOperation(qint64 id);
+    // Removes the operation, as it was read, and moves Réel back by its
+    // signed amount. Refused when its row is gone or holds other values
+    // since (a row id can be given again to a newer operation).
+    void deleteOperation(const Operation& op);
+    // Removes the operation, as it was read, and moves Bancaire by its
+    // signed amount; refused likewise.
+    void markOperation(const Operation& op);
     // Overwrites one balance; creates the row (other field empty) when missing.
     void setBalance(BalanceField field, Money value);
 
 private:
-    Operation removeAndMove(qint64 id, BalanceField field, bool reverse);
+    void removeAndMove(const Operation& expected, BalanceField field, bool reverse);
 
     QString path_;
 };

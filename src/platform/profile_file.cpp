@@ -1,5 +1,7 @@
 #include "platform/profile_file.h"
 
+#include "platform/file_errors.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -160,7 +162,7 @@ bool ProfileFile::write(const std::vector<Entry>& entries, QString* error) {
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
         if (error)
-            *error = file.errorString();
+            *error = fileErrorText(file);
         return false;
     }
     return true;

@@ -182,6 +182,7 @@ void Pointage::List1_Click(int row) {
     if (row < 0 || std::size_t(row) >= requete_recherche_.size())
         return; // a line of a list that has been emptied since
     const Operation op = requete_recherche_[std::size_t(row)];
+    requete_recherche_.clear(); // one click, one question, whatever the answer
     const Answer answer = ctx_.dialogs.message(markingQuestion(op, ctx_.locale),
                                                QStringLiteral("Opération de pointage"),
                                                Icon::Question, Buttons::YesNo);
@@ -190,7 +191,7 @@ void Pointage::List1_Click(int row) {
         return;
     }
     try {
-        AccountDb(ctx_.chemin_base).markOperation(op.id);
+        AccountDb(ctx_.chemin_base).markOperation(op);
     } catch (const AccountDbError& e) {
         ctx_.showDbProblem(e, true);
         backToIdle();

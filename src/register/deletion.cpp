@@ -62,6 +62,7 @@ void RegisterView::List1_Click(int row) {
         return;
     }
     const Operation op = found_[std::size_t(row)];
+    leaveDeleteMode(); // one click, one question, whatever the answer
     if (ctx_.dialogs.message(QStringLiteral("Voulez vous supprimer cet enregistrement ?\r\n"
                                             "Montant : ") +
                                  op.montant.plain(ctx_.locale.decimal()),
@@ -71,13 +72,12 @@ void RegisterView::List1_Click(int row) {
         return;
     }
     try {
-        AccountDb(ctx_.chemin_base).deleteOperation(op.id);
+        AccountDb(ctx_.chemin_base).deleteOperation(op);
     } catch (const AccountDbError& e) {
         ctx_.showDbProblem(e, true);
         load_compte();
         return;
     }
-    leaveDeleteMode();
     emit reloadRequested();
 }
 

@@ -9,13 +9,22 @@ LineList::LineList(QWidget* parent) : QListView(parent), model_(new QStringListM
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // However many times the selection moves before the event loop comes
+    // back (a drag across lines, keys typed ahead), one signal is sent, for
+    // the line selected by then.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (filling_)
+        if (filling_ || pending_)
             return;
-        const int row = selectedRow();
-        if (row >= 0)
-            QMetaObject::invokeMethod(
-                this, [this, row] { emit lineSelected(row); }, Qt::QueuedConnection);
+        pending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                pending_ = false;
+                const int row = selectedRow();
+                if (row >= 0)
+                    emit lineSelected(row);
+            },
+            Qt::QueuedConnection);
     });
 }
 

@@ -4,7 +4,8 @@
 //
 // lineSelected arrives from the event loop, once the click or key that
 // selected the line is fully handled, so that its receiver may ask a
-// question or refill the list safely.
+// question or refill the list safely; selections made meanwhile give one
+// signal, for the line selected last.
 #pragma once
 
 #include <QListView>
@@ -33,6 +34,7 @@ signals:
 private:
     QStringListModel* model_;
     bool filling_ = false;
+    bool pending_ = false;
 };
 
 } // namespace brelune

@@ -191,18 +191,19 @@ void TestPlatform::failedCommandChangesNothing() {
     QFETCH(int, command);
     TestRun run;
     run.createFiles();
-    const qint64 id = run.addRow("2003-12-05", "12.5", "CB");
+    run.addRow("2003-12-05", "12.5", "CB");
     run.setSoldes("7", "3");
     run.failChangesOf(table);
     const auto rowsBefore = run.rows();
     AccountDb db(run.dbPath());
+    const Operation op = db.readRegister().operations.at(0);
     try {
         if (command == 0)
             db.addOperation(QDate(2003, 12, 5), eur("1"), "CB");
         else if (command == 1)
-            db.deleteOperation(id);
+            db.deleteOperation(op);
         else if (command == 2)
-            db.markOperation(id);
+            db.markOperation(op);
         else
             db.setBalance(BalanceField::Reel, eur("1"));
         QFAIL("the command went through");
@@ -219,8 +220,16 @@ void TestPlatform::balancesAtTheirLimits() {
     AccountDb db(run.dbPath());
     // A deletion with no Soldes row creates it, the other field empty.
     run.clearSoldes();
-    db.deleteOperation(run.addRow("2003-12-05", "4", "CB"));
+    run.addRow("2003-12-05", "4", "CB");
+    const Operation op = db.readRegister().operations.at(0);
+    db.deleteOperation(op);
     QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{40000, {}}));
+    // A row id given again to a newer operation is not taken for the old one.
+    const qint64 reused = run.addRow("2003-12-05", "9", "CB");
+    QCOMPARE(reused, op.id);
+    QVERIFY_THROWS_EXCEPTION(AccountDbError, db.deleteOperation(op));
+    QCOMPARE(run.rows().size(), std::size_t(1));
+    run.exec("DELETE FROM En_cour");
     // A move beyond the money range is refused whole.
     db.setBalance(BalanceField::Reel, Money::fromUnits(kMax));
     QVERIFY_THROWS_EXCEPTION(AccountDbError, db.addOperation(QDate(2003, 12, 5), eur("1"), "RENT"));
