@@ -4,7 +4,10 @@
 #include "register/key_filter.h"
 #include "register/register_view.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -23,22 +26,36 @@ constexpr qsizetype kPaymentWidth = 5;
 } // namespace
 
 bool RegisterView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != text1_ || event->type() != QEvent::KeyPress)
+    if (watched != text1_)
         return QWidget::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    // Moving the focus, deleting and the editing shortcuts are not typed
-    // characters; everything else is.
-    if (key->text().isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
-        key->key() == Qt::Key_Delete ||
-        (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier)))
+    if (event->type() == QEvent::InputMethod) // text composed by an input method
+        return !typedIntoAmount(static_cast<QInputMethodEvent*>(event)->commitString());
+    if (event->type() != QEvent::KeyPress)
         return false;
-    for (const char32_t c : key->text().toUcs4()) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Paste))
+        return !typedIntoAmount(QGuiApplication::clipboard()->text());
+    const QString text = key->text();
+    // Moving the focus, deleting and the editing shortcuts (Ctrl+A, Ctrl+C)
+    // type no character; every other key is a typed character, AltGr ones
+    // (Ctrl+Alt on some systems) included.
+    const auto modifiers = key->modifiers();
+    const bool shortcut =
+        (modifiers & (Qt::ControlModifier | Qt::MetaModifier)) && !(modifiers & Qt::AltModifier);
+    if (text.isEmpty() || shortcut || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
+        key->key() == Qt::Key_Delete)
+        return false;
+    return !typedIntoAmount(text);
+}
+
+bool RegisterView::typedIntoAmount(const QString& text) {
+    for (const char32_t c : text.toUcs4()) {
         int code = int(c);
         Text1_KeyPress(code);
         if (code == 0)
-            return true;
+            return false;
     }
-    return false;
+    return true;
 }
 
 void RegisterView::Text1_KeyPress(int& key) {

@@ -4,8 +4,8 @@
 #include "register/line_list.h"
 #include "register/register_line.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -44,11 +44,17 @@ void RegisterView::buildControls() {
                              QStringLiteral("Payement"),
                          this);
     label5_->setObjectName(QStringLiteral("Label5"));
+    // A fixed pitch, so that the three column names stand over the three
+    // input controls below them.
+    QFont header(QStringLiteral("Courier New"));
+    header.setStyleHint(QFont::TypeWriter);
+    label5_->setFont(header);
 
     combo1_ = new QComboBox(this);
     combo1_->setObjectName(QStringLiteral("Combo1"));
     combo1_->setEditable(true);
     combo1_->setInsertPolicy(QComboBox::NoInsert);
+    combo1_->setCompleter(nullptr); // what is typed is what is stored
     combo1_->setToolTip(QStringLiteral("Champ de date : ne changer pas le format !"));
 
     text1_ = new QLineEdit(this);
@@ -56,11 +62,16 @@ void RegisterView::buildControls() {
     text1_->setToolTip(QStringLiteral(
         "Champ de montant : ne tapez que des chiffres. Séparateur décimal : le POINT"));
     text1_->installEventFilter(this);
+    // Every character reaches the box through the key filter: no pasting by
+    // the context menu, no dropping.
+    text1_->setContextMenuPolicy(Qt::NoContextMenu);
+    text1_->setAcceptDrops(false);
 
     combo2_ = new QComboBox(this);
     combo2_->setObjectName(QStringLiteral("Combo2"));
     combo2_->setEditable(true);
     combo2_->setInsertPolicy(QComboBox::NoInsert);
+    combo2_->setCompleter(nullptr); // "RE" must not become "Rent", money coming in
     combo2_->setToolTip(QStringLiteral("Champ payement : entrez ce que vous voulez sauf pour les "
                                        "rentrées d'argent utilisez : Rent"));
 
@@ -84,20 +95,36 @@ void RegisterView::buildControls() {
 
     strip_ = new BalanceStrip(this);
 
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(0, 6, 0, 0);
-    grid->setHorizontalSpacing(8);
-    grid->addWidget(label5_, 0, 0, 1, 3);
-    grid->addWidget(combo1_, 1, 0);
-    grid->addWidget(text1_, 1, 1);
-    grid->addWidget(combo2_, 1, 2);
-    grid->addWidget(command1_, 2, 1);
-    grid->addWidget(image3_, 3, 0, 1, 3);
-    grid->addWidget(list1_, 4, 0, 1, 3);
-    grid->addWidget(strip_, 5, 0, 1, 3);
-    grid->setRowStretch(4, 1);
-    for (int column = 0; column < 3; ++column)
-        grid->setColumnStretch(column, 1);
+    // The input controls start where their column names start in Label5.
+    const QFontMetrics metrics(label5_->font());
+    const QString headerText = label5_->text();
+    const int amountLeft =
+        metrics.horizontalAdvance(headerText.left(headerText.indexOf("Montant")));
+    const int paymentLeft =
+        metrics.horizontalAdvance(headerText.left(headerText.indexOf("Payement")));
+    constexpr int kGap = 8;
+    combo1_->setFixedWidth(amountLeft - kGap);
+    text1_->setFixedWidth(paymentLeft - amountLeft - kGap);
+    command1_->setFixedWidth(text1_->width());
+
+    auto* inputs = new QHBoxLayout;
+    inputs->setSpacing(kGap);
+    inputs->addWidget(combo1_);
+    inputs->addWidget(text1_);
+    inputs->addWidget(combo2_, 1);
+    auto* button = new QHBoxLayout;
+    button->addSpacing(amountLeft);
+    button->addWidget(command1_);
+    button->addStretch(1);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 6, 0, 0);
+    column->addWidget(label5_);
+    column->addLayout(inputs);
+    column->addLayout(button);
+    column->addWidget(image3_);
+    column->addWidget(list1_, 1);
+    column->addWidget(strip_);
 }
 
 void RegisterView::resetInputs() {

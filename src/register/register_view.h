@@ -54,6 +54,9 @@ protected:
 private:
     void buildControls();
     void Text1_KeyPress(int& key);
+    // Passes each character of text through Text1_KeyPress; false when one
+    // is refused (the user has been told).
+    bool typedIntoAmount(const QString& text);
     bool verif_Entry(const TypedAmount& amount);
     void changeSolde(BalanceField field, const QString& prompt);
     void resetInputLine();

@@ -7,6 +7,7 @@
 #include "test_run.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,12 +32,22 @@ const QString kSearchZero =
     msg("un Montant SVP", "question", "YesNo",
         "vous n'avez pas entré de montant ! \r\nVoulez-vous en entrer un ?");
 const QString kNotFound = msg("BRELUNE", "none", "OK", "Le montant recherché n'existe pas !");
+const QString kFaux = msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
 const QString kSoldeZero = msg("Attention", "question", "YesNo",
                                "vous n'avez rien entré ! voulez-vous changer ce solde ?");
 
 QString confirmDelete(const QString& amount) {
     return msg("Attention : Suppression définitive !", "question", "YesNo",
                "Voulez vous supprimer cet enregistrement ?\r\nMontant : " + amount);
+}
+
+// Types text into a widget key by key, letters outside ASCII included, with
+// the keyboard focus in it as when the user types.
+void typeInto(QWidget* widget, const QString& text) {
+    QApplication::setActiveWindow(widget->window());
+    widget->setFocus();
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 // A run with both files and its main window loaded.
@@ -54,19 +65,25 @@ struct Window {
     QString verdict() const { return child<QLabel>(&frame, "Label1_4")->text(); }
     RegisterView* view() const { return frame.registerView(); }
 
+    // Types the line as a user does (the amount box's filter aside).
     void enter(const QString& date, const QString& amount, const QString& payment) {
-        combo1()->setEditText(date);
+        combo1()->clearEditText();
+        typeInto(combo1(), date);
         text1()->setText(amount);
-        combo2()->setEditText(payment);
+        combo2()->clearEditText();
+        typeInto(combo2(), payment);
         QTest::mouseClick(child<QPushButton>(&frame, "Command1"), Qt::LeftButton);
     }
     void menu(const char* item) { child<QAction>(&frame, item)->trigger(); }
-    // Selects a line of List1 as a click does, and lets the click be handled.
-    void select(int row) {
-        list()->selectionModel()->select(list()->model()->index(row, 0),
-                                         QItemSelectionModel::ClearAndSelect);
+    // Selects lines of List1 as a click or a drag across them does, then
+    // lets the event loop deliver the selection.
+    void select(std::initializer_list<int> rows) {
+        for (int row : rows)
+            list()->selectionModel()->select(list()->model()->index(row, 0),
+                                             QItemSelectionModel::ClearAndSelect);
         QCoreApplication::processEvents();
     }
+    void select(int row) { select({row}); }
 
     TestRun& run;
     Frmcompte frame;
@@ -110,6 +127,16 @@ void TestCommands::typingInTheAmountBox() {
     QCOMPARE(w.text1()->text(), "12.5,");
     QCOMPARE(run.dialogs.takeShown(), QStringList(3, kOnlyDigits));
     QVERIFY(run.rows().empty()); // Enter records nothing
+    // Pasted and AltGr text goes through the same filter.
+    QGuiApplication::clipboard()->setText("12abc");
+    QTest::keyClick(w.text1(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(w.text1(), Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(run.dialogs.takeShown(), QStringList(2, kOnlyDigits));
+    QGuiApplication::clipboard()->setText("-3");
+    QTest::keyClick(w.text1(), Qt::Key_End);
+    QTest::keyClick(w.text1(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w.text1()->text(), "12.5,-3");
+    QVERIFY(run.dialogs.takeShown().isEmpty());
 }
 
 // Each row: the typed text, then "zero?|stored|searched" where stored is
@@ -219,6 +246,9 @@ void TestCommands::recordedEntries_data() {
     QTest::newRow("negative amount")
         << true << "05/12/2003|-5|CB" << StoredRow{"2003-12-05", -50000, "CB"} << qint64(50000)
         << "     05/12/2003_____-5,00 €_____CB";
+    QTest::newRow("no completion from the list")
+        << true << "05/12/2003|10|RE" << StoredRow{"2003-12-05", 100000, "RE"} << qint64(-100000)
+        << "     05/12/2003_____10,00 €_____RE";
     QTest::newRow("rounds to 0") << true << "05/12/2003|0.00001|CB"
                                  << StoredRow{"2003-12-05", 0, "CB"} << qint64(0)
                                  << "     05/12/2003_____0,00 €______CB";
@@ -371,15 +401,14 @@ void TestCommands::searchAndDelete() {
     run.dialogs.type(typed);
     w.menu("Suppress");
     if (lines.isEmpty()) { // "1e-9" is not 0: it is searched, and nothing has it
-        QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, kNotFound,
-                                                       msg("Attention", "critical", "OK",
-                                                           "Il y a une erreur dans les comptes")}));
+        QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, kNotFound, kFaux}));
         return;
     }
     QCOMPARE(w.list()->lines(), lines);
     run.dialogs.answer(Answer::Yes);
-    w.select(clicked);
-    QCOMPARE(run.dialogs.takeShown().mid(1, 1), QStringList{confirmDelete(confirmation)});
+    w.select({0, clicked}); // dragged from the first line: one question, for the last
+    QCOMPARE(run.dialogs.takeShown(),
+             (QStringList{kSearchInput, confirmDelete(confirmation), kFaux}));
     std::vector<qint64> expected;
     for (int i : left)
         expected.push_back(ids[std::size_t(i)]);
