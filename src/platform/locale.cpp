@@ -42,8 +42,8 @@ void appendNumber(QString& out, int value, int width) {
 
 } // namespace
 
-Locale::Locale(QChar decimal, const QString& shortDatePattern)
-    : decimal_(decimal), pattern_(widenYear(shortDatePattern)) {
+Locale::Locale(QChar decimal, const QString& shortDatePattern, const QLocale& language)
+    : decimal_(decimal), pattern_(widenYear(shortDatePattern)), language_(language) {
     compile();
 }
 
@@ -53,7 +53,7 @@ Locale Locale::fromSystem() {
         return french();
     const QString decimal = system.decimalPoint();
     return Locale(decimal.isEmpty() ? QLatin1Char(',') : decimal.at(0),
-                  system.dateFormat(QLocale::ShortFormat));
+                  system.dateFormat(QLocale::ShortFormat), system);
 }
 
 Locale Locale::french() {
@@ -61,7 +61,8 @@ Locale Locale::french() {
 }
 
 Locale Locale::english() {
-    return Locale(QLatin1Char('.'), QStringLiteral("M/d/yyyy"));
+    return Locale(QLatin1Char('.'), QStringLiteral("M/d/yyyy"),
+                  QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
 void Locale::compile() {
@@ -188,7 +189,7 @@ std::optional<QDate> Locale::parseDate(const QString& input) const {
 }
 
 QString Locale::upper(const QString& text) const {
-    return text.toUpper();
+    return language_.toUpper(text);
 }
 
 } // namespace brelune

@@ -4,6 +4,7 @@
 
 #include <QChar>
 #include <QDate>
+#include <QLocale>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -14,7 +15,8 @@ class Locale {
 public:
     // A short date pattern in Qt's notation ("dd/MM/yyyy", "M/d/yy"); a
     // two-digit year is widened to four digits for writing.
-    Locale(QChar decimal, const QString& shortDatePattern);
+    Locale(QChar decimal, const QString& shortDatePattern,
+           const QLocale& language = QLocale(QLocale::French, QLocale::France));
 
     // The system's settings; French (France) when the system gives none.
     static Locale fromSystem();
@@ -44,6 +46,7 @@ private:
 
     QChar decimal_;
     QString pattern_;
+    QLocale language_; // for the rules of letter case
     std::vector<Token> tokens_;
     bool compiled_ = false; // false: a pattern this class does not take apart
 };

@@ -95,6 +95,9 @@ void TestPlatform::dates() {
     for (const QString& r : readings)
         QCOMPARE(locale.parseDate(r.mid(1)).value_or(QDate()), r[0] == '=' ? date : QDate());
     QCOMPARE(Locale(u',', "dd/MM/yy").parseDate("05/12/29"), std::optional(QDate(2029, 12, 5)));
+    // Letter case follows the user's language.
+    QCOMPARE(Locale(u',', pattern, QLocale(QLocale::Turkish)).upper("rip"), "RİP");
+    QCOMPARE(Locale(u',', pattern).upper("Prél"), "PRÉL");
 }
 
 void TestPlatform::profileFiles() {
