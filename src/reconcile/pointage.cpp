@@ -134,19 +134,15 @@ void Pointage::Command1_Click() {
         return;
     }
 
-    // An amount no stored value can equal (more than four decimals, or
-    // beyond the money range) is simply not found.
     std::vector<Operation> found;
-    if (const auto searched = amount.searchedMoney()) {
-        try {
-            found = AccountDb(ctx_.chemin_base).findByAmount(*searched);
-        } catch (const AccountDbError& e) {
-            // Unread is not absent: the amount may well be in the book.
-            list1_->setLines({});
-            requete_recherche_.clear();
-            ctx_.showDbProblem(e, false);
-            return;
-        }
+    try {
+        found = operationsWithAmount(AccountDb(ctx_.chemin_base), amount);
+    } catch (const AccountDbError& e) {
+        // Unread is not absent: the amount may well be in the book.
+        list1_->setLines({});
+        requete_recherche_.clear();
+        ctx_.showDbProblem(e, false);
+        return;
     }
 
     QStringList lines;

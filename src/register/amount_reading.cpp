@@ -126,4 +126,9 @@ std::optional<Money> TypedAmount::searchedMoney() const {
     return general.toMoney();
 }
 
+std::vector<Operation> operationsWithAmount(const AccountDb& db, const TypedAmount& amount) {
+    const auto searched = amount.searchedMoney();
+    return searched ? db.findByAmount(*searched) : std::vector<Operation>{};
+}
+
 } // namespace brelune

@@ -5,10 +5,12 @@
 // as typed, so that "is it zero" is asked before any rounding.
 #pragma once
 
+#include "platform/account_db.h"
 #include "platform/money.h"
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace brelune {
 
@@ -27,5 +29,10 @@ struct TypedAmount {
 };
 
 TypedAmount readAmount(const QString& text);
+
+// The outstanding operations stored with exactly the typed amount, in
+// storage order; none when no stored amount can equal it. Throws
+// AccountDbError when the database cannot be read.
+std::vector<Operation> operationsWithAmount(const AccountDb& db, const TypedAmount& amount);
 
 } // namespace brelune

@@ -32,13 +32,11 @@ void RegisterView::Suppress_Click() {
         }
 
         std::vector<Operation> found;
-        if (const auto searched = amount.searchedMoney()) {
-            try {
-                found = AccountDb(ctx_.chemin_base).findByAmount(*searched);
-            } catch (const AccountDbError& e) {
-                ctx_.showDbProblem(e, false); // the window stays as it was
-                return;
-            }
+        try {
+            found = operationsWithAmount(AccountDb(ctx_.chemin_base), amount);
+        } catch (const AccountDbError& e) {
+            ctx_.showDbProblem(e, false); // the window stays as it was
+            return;
         }
         if (found.empty()) {
             dialogs.message(QStringLiteral("Le montant recherché n'existe pas !"),
