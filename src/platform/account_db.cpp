@@ -52,9 +52,13 @@ AccountDbError fromSqlite(const SQLite::Exception& e) {
         return AccountDbError(QStringLiteral("erreur de lecture ou d'écriture sur le disque"));
     case SQLITE_CONSTRAINT:
         return AccountDbError(QStringLiteral("une valeur a été refusée par la base"));
+    case SQLITE_NOMEM:
+        return AccountDbError(QStringLiteral("la mémoire manque"));
     default:
-        return AccountDbError(
-            QStringLiteral("erreur de la base de données (%1)").arg(QString::fromUtf8(e.what())));
+        // The engine's own text is English: the user gets the code, to quote
+        // in a bug report.
+        return AccountDbError(QStringLiteral("erreur inattendue de la base de données (code %1)")
+                                  .arg(e.getExtendedErrorCode()));
     }
 }
 
@@ -68,19 +72,38 @@ SQLite::Database open(const QString& path, int flags) {
     return SQLite::Database(nativePath(path), flags | SQLite::OPEN_NOMUTEX, 2000);
 }
 
+// True when the table is a plain one whose rows are reached by their row
+// id: not a view, not a table without row ids, and with no column of its
+// own named like the row id (a deletion by row id would then remove every
+// row holding that column's value).
+bool rowidTable(SQLite::Database& db, const char* table) {
+    SQLite::Statement kind(db, "SELECT type = 'table' AND NOT wr FROM pragma_table_list "
+                               "WHERE schema = 'main' AND name = ? COLLATE NOCASE");
+    kind.bind(1, table);
+    if (!kind.executeStep() || kind.getColumn(0).getInt() == 0)
+        return false;
+    SQLite::Statement shadow(db, "SELECT 1 FROM pragma_table_info(?, 'main') "
+                                 "WHERE lower(name) IN ('rowid', 'oid', '_rowid_')");
+    shadow.bind(1, table);
+    return !shadow.executeStep();
+}
+
 // The file must hold the two tables with their fields, in a version this
 // program knows.
 void checkSchema(SQLite::Database& db) {
+    const AccountDbError foreign(
+        QStringLiteral("ce fichier n'a pas les tables d'une base BRELUNE (En_cour et Soldes)"));
     try {
         if (db.execAndGet("PRAGMA user_version").getInt() > kSchemaVersion)
             throw AccountDbError(
                 QStringLiteral("ce fichier vient d'une version plus récente de BRELUNE"));
+        if (!rowidTable(db, "En_cour") || !rowidTable(db, "Soldes"))
+            throw foreign;
         SQLite::Statement operations(db, R"(SELECT "Date", Montant, Payement FROM En_cour)");
         SQLite::Statement soldes(db, R"(SELECT "Réel", Bancaire FROM Soldes)");
     } catch (const SQLite::Exception& e) {
         if ((e.getErrorCode() & 0xff) == SQLITE_ERROR)
-            throw AccountDbError(QStringLiteral(
-                "ce fichier n'a pas les tables d'une base BRELUNE (En_cour et Soldes)"));
+            throw foreign;
         throw;
     }
 }
@@ -110,7 +133,10 @@ QDate isoDate(const char* s, int length) {
     };
     if (length != 10 || s[4] != '-' || s[7] != '-')
         return {};
-    return QDate(number(0, 4), number(5, 2), number(8, 2));
+    const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
+    if (year < 0 || month < 0 || day < 0)
+        return {};
+    return QDate(year, month, day);
 }
 
 // Runs a query on kOperationColumns with an optional bound integer. This

@@ -17,35 +17,87 @@ constexpr char16_t kHighHalf[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x20
                                     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-// The file's text split in lines, and how it was written.
-struct Text {
-    QStringList lines;
-    bool utf8 = false;
-    bool crlf = true;
+// One line of the file: its text, and the bytes it was read from (line end
+// included) until a write changes it. A line that no write touches is
+// written back byte for byte.
+struct Line {
+    QString text;
+    QByteArray raw;
 };
+
+// The file's lines and how it was written. The encoding is decided once,
+// from the whole file, and every write keeps it.
+struct Text {
+    std::vector<Line> lines;
+    bool utf8 = false;
+    QByteArray bom;
+    QByteArray newline = "\r\n";
+};
+
+// Written first in a Windows-1252 file whose bytes would otherwise all be
+// valid UTF-8 (and so be read as UTF-8): the lone 0xE9 keeps it Windows-1252.
+const char* const kCp1252Mark = "; Windows-1252 : \xE9";
+
+bool validUtf8(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8(bytes);
+    return !utf8.hasError();
+}
+
+bool isAscii(const QByteArray& bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return !(c & 0x80); });
+}
+
+QString decode(const QByteArray& bytes, bool utf8) {
+    return utf8 ? QString::fromUtf8(bytes) : decodeCp1252(bytes);
+}
 
 std::optional<Text> load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     Text text;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = utf8(bytes);
-    if (utf8.hasError())
-        decoded = decodeCp1252(bytes);
-    else
-        text.utf8 = std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
-    if (decoded.startsWith(QChar(0xFEFF)))
-        decoded.remove(0, 1);
-    text.crlf = decoded.contains(QStringLiteral("\r\n")) || !decoded.contains(QLatin1Char('\n'));
-    text.lines = decoded.split(QLatin1Char('\n'));
-    for (QString& line : text.lines)
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-    if (!text.lines.isEmpty() && text.lines.last().isEmpty())
-        text.lines.removeLast();
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        text.bom = bytes.left(3);
+        bytes.remove(0, 3);
+    }
+    text.utf8 = !text.bom.isEmpty() || (validUtf8(bytes) && !isAscii(bytes));
+    if (bytes.contains('\n') && !bytes.contains("\r\n"))
+        text.newline = "\n";
+    for (qsizetype from = 0; from < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', from);
+        end = end < 0 ? bytes.size() : end + 1;
+        Line line{{}, bytes.mid(from, end - from)};
+        QByteArray body = line.raw;
+        while (body.endsWith('\n') || body.endsWith('\r'))
+            body.chop(1);
+        line.text = decode(body, text.utf8);
+        text.lines.push_back(std::move(line));
+        from = end;
+    }
     return text;
+}
+
+// The file's bytes, in its encoding; nothing when a changed line holds a
+// character that Windows-1252 cannot write.
+std::optional<QByteArray> serialise(const Text& text) {
+    QByteArray out = text.bom;
+    for (const Line& line : text.lines) {
+        if (!out.isEmpty() && !out.endsWith('\n'))
+            out += text.newline; // a last line without its end, followed now
+        if (!line.raw.isEmpty()) {
+            out += line.raw;
+            continue;
+        }
+        auto bytes = text.utf8 ? std::optional(line.text.toUtf8()) : encodeCp1252(line.text);
+        if (!bytes)
+            return std::nullopt;
+        out += *bytes + text.newline;
+    }
+    if (!text.utf8 && !isAscii(out) && validUtf8(out))
+        out.prepend(QByteArray(kCp1252Mark) + text.newline);
+    return out;
 }
 
 bool isSection(const QString& line, QString* name = nullptr) {
@@ -70,31 +122,32 @@ bool isKey(const QString& line, const QString& key, QString* value = nullptr) {
 }
 
 // Index of the section's header line, or -1.
-qsizetype findSection(const QStringList& lines, const QString& section) {
+qsizetype findSection(const std::vector<Line>& lines, const QString& section) {
     QString name;
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        if (isSection(lines[i], &name) && name.compare(section, Qt::CaseInsensitive) == 0)
-            return i;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (isSection(lines[i].text, &name) && name.compare(section, Qt::CaseInsensitive) == 0)
+            return qsizetype(i);
     return -1;
 }
 
-void put(QStringList& lines, const ProfileFile::Entry& e) {
-    const QString line = e.key + QLatin1Char('=') + e.value;
+void put(std::vector<Line>& lines, const ProfileFile::Entry& e) {
+    const Line line{e.key + QLatin1Char('=') + e.value, {}};
     const qsizetype header = findSection(lines, e.section);
     if (header < 0) {
-        lines << QLatin1Char('[') + e.section + QLatin1Char(']') << line;
+        lines.push_back({QLatin1Char('[') + e.section + QLatin1Char(']'), {}});
+        lines.push_back(line);
         return;
     }
-    qsizetype insertAt = header + 1;
-    for (qsizetype i = header + 1; i < lines.size() && !isSection(lines[i]); ++i) {
-        if (isKey(lines[i], e.key)) {
+    std::size_t insertAt = std::size_t(header) + 1;
+    for (std::size_t i = insertAt; i < lines.size() && !isSection(lines[i].text); ++i) {
+        if (isKey(lines[i].text, e.key)) {
             lines[i] = line;
             return;
         }
-        if (!lines[i].trimmed().isEmpty())
+        if (!lines[i].text.trimmed().isEmpty())
             insertAt = i + 1;
     }
-    lines.insert(insertAt, line);
+    lines.insert(lines.begin() + qsizetype(insertAt), line);
 }
 
 } // namespace
@@ -135,8 +188,9 @@ std::optional<QString> ProfileFile::read(const QString& section, const QString& 
     if (header < 0)
         return std::nullopt;
     QString value;
-    for (qsizetype i = header + 1; i < text->lines.size() && !isSection(text->lines[i]); ++i)
-        if (isKey(text->lines[i], key, &value))
+    for (std::size_t i = std::size_t(header) + 1;
+         i < text->lines.size() && !isSection(text->lines[i].text); ++i)
+        if (isKey(text->lines[i].text, key, &value))
             return value;
     return std::nullopt;
 }
@@ -150,15 +204,19 @@ bool ProfileFile::write(const std::vector<Entry>& entries, QString* error) {
                 *error = QStringLiteral("le fichier ne peut pas être lu");
             return false;
         }
-        text = *loaded;
+        text = std::move(*loaded);
     }
     for (const Entry& e : entries)
         put(text.lines, e);
-    const QString newline = text.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    const QString joined = text.lines.join(newline) + newline;
-    std::optional<QByteArray> bytes = text.utf8 ? std::nullopt : encodeCp1252(joined);
-    if (!bytes)
-        bytes = joined.toUtf8(); // a character outside the code page: keep it whole
+    auto bytes = serialise(text);
+    if (!bytes) {
+        // A character outside the code page: the whole file moves to UTF-8,
+        // so that every value still reads the same.
+        text.utf8 = true;
+        for (Line& line : text.lines)
+            line.raw.clear();
+        bytes = serialise(text);
+    }
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
         if (error)

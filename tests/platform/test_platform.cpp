@@ -33,6 +33,7 @@ private slots:
     void dates_data();
     void dates();
     void profileFiles();
+    void storedDates();
     void creationLeavesNothingBehind();
     void foreignFilesRefused_data();
     void foreignFilesRefused();
@@ -122,9 +123,34 @@ void TestPlatform::profileFiles() {
     QCOMPARE(p.read("a", "k2"), std::optional<QString>("vêtements €"));
     QCOMPARE(p.read("a", "k4"), std::optional<QString>("Ωmega"));
 
+    // A write keeps the file's encoding and every line it does not concern,
+    // even when the only byte that told Windows-1252 was on the line replaced.
+    const QString cp = dir.filePath("cp.ini");
+    writeFile(cp, "[a]\r\nx=\xC3\xA9\r\nu=\x81\r\ny=\xE9\r\n");
+    QVERIFY(ProfileFile(cp).write("a", "y", "Manu"));
+    QVERIFY(contents(cp).endsWith("[a]\r\nx=\xC3\xA9\r\nu=\x81\r\ny=Manu\r\n"));
+    QCOMPARE(ProfileFile(cp).read("a", "x"), std::optional<QString>("Ã©"));
+    QVERIFY(ProfileFile(cp).write("a", "y", "Lé"));
+    QCOMPARE(ProfileFile(cp).read("a", "x"), std::optional<QString>("Ã©"));
+    QCOMPARE(ProfileFile(cp).read("a", "y"), std::optional<QString>("Lé"));
+
     QString error;
     QVERIFY(!ProfileFile(dir.filePath("no/folder/p.ini")).write("a", "b", "c", &error));
     QVERIFY(!error.isEmpty());
+}
+
+// A stored text is a date only when all of it is: any other is shown as it
+// is stored.
+void TestPlatform::storedDates() {
+    TestRun run;
+    run.createFiles();
+    for (const char* text : {"2003-12-05", "2OO3-12-05", "abcd-07-14", "2003-02-30", "0000-01-01"})
+        run.addRow(text, "1", "CB");
+    QStringList shown;
+    for (const Operation& op : AccountDb(run.dbPath()).readRegister().operations)
+        shown << (op.date.isValid() ? op.date.toString(Qt::ISODate) : '"' + op.dateText + '"');
+    QCOMPARE(shown.join(' '),
+             "\"0000-01-01\" \"2003-02-30\" 2003-12-05 \"2OO3-12-05\" \"abcd-07-14\"");
 }
 
 void TestPlatform::creationLeavesNothingBehind() {
@@ -153,6 +179,24 @@ void TestPlatform::foreignFilesRefused_data() {
                                    << "CREATE TABLE En_cour(\"Date\", Montant); "
                                       "CREATE TABLE Soldes(\"Réel\", Bancaire)"
                                    << noTables;
+    const QString soldes = "; CREATE TABLE Soldes(\"Réel\", Bancaire)";
+    QTest::newRow("own rowid column")
+        << QByteArray() << "CREATE TABLE En_cour(\"Date\", Montant, Payement, RowId)" + soldes
+        << noTables;
+    QTest::newRow("own oid column")
+        << QByteArray()
+        << "CREATE TABLE En_cour(\"Date\", Montant, Payement); CREATE TABLE Soldes(\"Réel\", "
+           "Bancaire, oid)"
+        << noTables;
+    QTest::newRow("without rowid")
+        << QByteArray()
+        << "CREATE TABLE En_cour(\"Date\" PRIMARY KEY, Montant, Payement) WITHOUT ROWID" + soldes
+        << noTables;
+    QTest::newRow("view") << QByteArray()
+                          << "CREATE TABLE t(\"Date\", Montant, Payement); CREATE VIEW en_cour AS "
+                             "SELECT * FROM t" +
+                                 soldes
+                          << noTables;
     QTest::newRow("newer") << QByteArray()
                            << "CREATE TABLE En_cour(\"Date\", Montant, Payement); CREATE TABLE "
                               "Soldes(\"Réel\", Bancaire); PRAGMA user_version = 2"
@@ -180,13 +224,17 @@ void TestPlatform::foreignFilesRefused() {
 }
 
 void TestPlatform::failedCommandChangesNothing_data() {
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<int>("command"); // entry, deletion, marking, balance
-    QTest::newRow("entry, Soldes refuses") << "Soldes" << 0;
-    QTest::newRow("entry, En_cour refuses") << "En_cour" << 0;
-    QTest::newRow("deletion, Soldes refuses") << "Soldes" << 1;
-    QTest::newRow("marking, Soldes refuses") << "Soldes" << 2;
-    QTest::newRow("balance, Soldes refuses") << "Soldes" << 3;
+    QTest::addColumn<QString>("table"); // empty: a trigger that names a missing table
+    QTest::addColumn<int>("command");   // entry, deletion, marking, balance
+    QTest::addColumn<QString>("reason");
+    const QString refused = "une valeur a été refusée par la base";
+    QTest::newRow("entry, Soldes refuses") << "Soldes" << 0 << refused;
+    QTest::newRow("entry, En_cour refuses") << "En_cour" << 0 << refused;
+    QTest::newRow("deletion, Soldes refuses") << "Soldes" << 1 << refused;
+    QTest::newRow("marking, Soldes refuses") << "Soldes" << 2 << refused;
+    QTest::newRow("balance, Soldes refuses") << "Soldes" << 3 << refused;
+    QTest::newRow("entry, engine error in English")
+        << "" << 0 << "erreur inattendue de la base de données (code 1)";
 }
 
 void TestPlatform::failedCommandChangesNothing() {
@@ -196,7 +244,11 @@ void TestPlatform::failedCommandChangesNothing() {
     run.createFiles();
     run.addRow("2003-12-05", "12.5", "CB");
     run.setSoldes("7", "3");
-    run.failChangesOf(table);
+    if (table.isEmpty())
+        run.exec("CREATE TRIGGER broken BEFORE INSERT ON En_cour "
+                 "BEGIN INSERT INTO nowhere VALUES (1); END");
+    else
+        run.failChangesOf(table);
     const auto rowsBefore = run.rows();
     AccountDb db(run.dbPath());
     const Operation op = db.readRegister().operations.at(0);
@@ -211,7 +263,7 @@ void TestPlatform::failedCommandChangesNothing() {
             db.setBalance(BalanceField::Reel, eur("1"));
         QFAIL("the command went through");
     } catch (const AccountDbError& e) {
-        QCOMPARE(e.reason(), "une valeur a été refusée par la base");
+        QTEST(e.reason(), "reason");
     }
     QCOMPARE(run.rows(), rowsBefore);
     QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{70000, 30000}));
