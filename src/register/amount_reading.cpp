@@ -32,10 +32,13 @@ void normalise(TypedAmount& a) {
 } // namespace
 
 TypedAmount readAmount(const QString& input) {
-    QString text = input;
-    text.remove(QLatin1Char(' '));
-    text.remove(QLatin1Char('\t'));
-    text.remove(QLatin1Char('\n'));
+    // Every kind of space is dropped: French texts group digits with no-break
+    // and thin spaces ("1 234,56").
+    QString text;
+    text.reserve(input.size());
+    for (const QChar c : input)
+        if (!c.isSpace())
+            text += c;
 
     TypedAmount a;
     qsizetype i = 0;

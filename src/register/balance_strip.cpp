@@ -31,9 +31,9 @@ void BalanceStrip::reset() {
     place();
 }
 
-void BalanceStrip::showMessage(const QString& caption) {
+void BalanceStrip::showMessage(const QString& caption, bool hideOthers) {
     labels_[0]->setText(caption);
-    for (std::size_t i = 1; i < labels_.size(); ++i)
+    for (std::size_t i = 1; hideOthers && i < labels_.size(); ++i)
         labels_[i]->hide();
     spanning_ = true;
     place();

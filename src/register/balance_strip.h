@@ -21,8 +21,9 @@ public:
     // Back to the design state: Label1(0) alone, reading "Label1".
     void reset();
     void showBalances(const Soldes& soldes, Verdict verdict, const Locale& locale);
-    // Label1(0) alone across the whole width with this caption.
-    void showMessage(const QString& caption);
+    // Label1(0) across the whole width with this caption; the other labels
+    // are hidden, or left as they are.
+    void showMessage(const QString& caption, bool hideOthers);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -38,6 +38,7 @@ void RegisterView::Suppress_Click() {
             ctx_.showDbProblem(e, false); // the window stays as it was
             return;
         }
+        list1_->setLines({});
         if (found.empty()) {
             dialogs.message(QStringLiteral("Le montant recherché n'existe pas !"),
                             QStringLiteral("BRELUNE"), Icon::None, Buttons::Ok);

@@ -10,6 +10,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 namespace brelune {
 
@@ -30,6 +31,10 @@ bool RegisterView::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::InputMethod) // text composed by an input method
         return !typedIntoAmount(static_cast<QInputMethodEvent*>(event)->commitString());
+    // A middle click pastes the X11 selection: it passes the filter too.
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)
+        return !typedIntoAmount(QGuiApplication::clipboard()->text(QClipboard::Selection));
     if (event->type() != QEvent::KeyPress)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
@@ -66,6 +71,12 @@ void RegisterView::Text1_KeyPress(int& key) {
     key = 0;
 }
 
+// The payment without its surrounding blanks: "Rent " is money coming in
+// like "Rent", and a payment of blanks is no payment.
+QString RegisterView::typedPayment() const {
+    return combo2_->currentText().trimmed();
+}
+
 bool RegisterView::verif_Entry(const TypedAmount& amount) {
     bool failed = false;
     auto fault = [&](const char* text, const char* caption) {
@@ -76,11 +87,14 @@ bool RegisterView::verif_Entry(const TypedAmount& amount) {
     const QString date = combo1_->currentText();
     if (date == kDatePlaceholder || !ctx_.locale.parseDate(date))
         fault("votre date n'est pas correcte !", "Et la date !");
-    if (text1_->text().isEmpty() || amount.isZero())
+    // An amount that rounds to 0 at the stored four decimals would make a
+    // line that no search can ever find, so it is no amount either.
+    const auto money = amount.toMoney();
+    if (text1_->text().isEmpty() || amount.isZero() || (money && money->isZero()))
         fault("Vous n'avez pas entré de montant !", "Et le montant alors !");
-    else if (!amount.toMoney())
+    else if (!money)
         fault("Ce montant est trop grand pour être enregistré !", "Et le montant alors !");
-    const QString payment = combo2_->currentText();
+    const QString payment = typedPayment();
     if (characters(payment) > kPaymentWidth ||
         characters(ctx_.locale.upper(payment)) > kPaymentWidth)
         fault("Texte de payement trop grand !", "Payement trop grand");
@@ -94,7 +108,7 @@ void RegisterView::Command1_Click() {
     if (verif_Entry(amount))
         return; // the line stays as typed, to be corrected
     const QDate date = *ctx_.locale.parseDate(combo1_->currentText());
-    const QString payment = ctx_.locale.upper(combo2_->currentText());
+    const QString payment = ctx_.locale.upper(typedPayment());
     try {
         AccountDb(ctx_.chemin_base).addOperation(date, *amount.toMoney(), payment);
     } catch (const AccountDbError& e) {

@@ -166,7 +166,7 @@ void RegisterView::load_compte() {
         data = AccountDb(ctx_.chemin_base).readRegister();
     } catch (const AccountDbError& e) {
         list1_->setLines({});
-        strip_->showMessage(QStringLiteral("Comptes illisibles"));
+        strip_->showMessage(QStringLiteral("Comptes illisibles"), true); // no stale verdict
         ctx_.showDbProblem(e, false);
         return;
     }
@@ -180,7 +180,7 @@ void RegisterView::load_compte() {
     list1_->setLines(lines);
 
     if (!data.soldes) {
-        strip_->showMessage(QStringLiteral("Pas d'enregistrement"));
+        strip_->showMessage(QStringLiteral("Pas d'enregistrement"), false);
         return;
     }
     const Verdict verdict = balanceVerdict(data.operations, *data.soldes);

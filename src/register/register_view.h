@@ -57,6 +57,7 @@ private:
     // Passes each character of text through Text1_KeyPress; false when one
     // is refused (the user has been told).
     bool typedIntoAmount(const QString& text);
+    QString typedPayment() const;
     bool verif_Entry(const TypedAmount& amount);
     void changeSolde(BalanceField field, const QString& prompt);
     void resetInputLine();

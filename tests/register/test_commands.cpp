@@ -132,6 +132,12 @@ void TestCommands::typingInTheAmountBox() {
     QTest::keyClick(w.text1(), Qt::Key_V, Qt::ControlModifier);
     QTest::keyClick(w.text1(), Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
     QCOMPARE(run.dialogs.takeShown(), QStringList(2, kOnlyDigits));
+    // So is the X11 selection pasted by a middle click, where there is one.
+    if (QGuiApplication::clipboard()->supportsSelection()) {
+        QGuiApplication::clipboard()->setText("9x", QClipboard::Selection);
+        QTest::mouseClick(w.text1(), Qt::MiddleButton);
+        QCOMPARE(run.dialogs.takeShown(), QStringList{kOnlyDigits});
+    }
     QGuiApplication::clipboard()->setText("-3");
     QTest::keyClick(w.text1(), Qt::Key_End);
     QTest::keyClick(w.text1(), Qt::Key_V, Qt::ControlModifier);
@@ -150,6 +156,8 @@ void TestCommands::amountReading_data() {
                                  << "no|12|12";
     QTest::newRow("blanks dropped") << " 1 2.5\t"
                                     << "no|12,5|12,5";
+    QTest::newRow("no-break and thin spaces") << "1\u00A0234\u202F567.8\u2009"
+                                              << "no|1234567,8|1234567,8";
     QTest::newRow("sign") << "-3"
                           << "no|-3|-3";
     QTest::newRow("minus stops") << "1-2"
@@ -198,6 +206,8 @@ void TestCommands::refusedEntries_data() {
                                << QStringList{kNoDate, kNoAmount, kTooLong, kNoPayment};
     QTest::newRow("zero amount") << "05/12/2003|0|CB" << QStringList{kNoAmount};
     QTest::newRow("lone point") << "05/12/2003|.|CB" << QStringList{kNoAmount};
+    QTest::newRow("rounds to 0") << "05/12/2003|0.00001|CB" << QStringList{kNoAmount};
+    QTest::newRow("blank payment") << "05/12/2003|1|   " << QStringList{kNoPayment};
     QTest::newRow("six characters") << "05/12/2003|1|ABCDEF" << QStringList{kTooLong};
     QTest::newRow("longer once upper-cased") << "05/12/2003|1|straß" << QStringList{kTooLong};
     QTest::newRow("empty payment") << "05/12/2003|1|" << QStringList{kNoPayment};
@@ -249,9 +259,9 @@ void TestCommands::recordedEntries_data() {
     QTest::newRow("no completion from the list")
         << true << "05/12/2003|10|RE" << StoredRow{"2003-12-05", 100000, "RE"} << qint64(-100000)
         << "     05/12/2003_____10,00 €_____RE";
-    QTest::newRow("rounds to 0") << true << "05/12/2003|0.00001|CB"
-                                 << StoredRow{"2003-12-05", 0, "CB"} << qint64(0)
-                                 << "     05/12/2003_____0,00 €______CB";
+    QTest::newRow("blanks around the payment")
+        << true << "05/12/2003|10| Rent " << StoredRow{"2003-12-05", 100000, "RENT"}
+        << qint64(100000) << "     05/12/2003_____10,00 €_____RENT";
     QTest::newRow("english") << false << "12/1/2003|7.25|Ch" << StoredRow{"2003-12-01", 72500, "CH"}
                              << qint64(-72500) << "     12/1/2003_____7.25 €______CH";
 }
@@ -468,11 +478,16 @@ void TestCommands::answeringNoOrNothing() {
     w.select(1);
     QVERIFY(run.dialogs.takeShown().isEmpty());
 
-    // A search that finds nothing ends delete mode.
+    // A search that finds nothing empties the list before it says so, and
+    // ends delete mode.
     run.dialogs.type("40").type("41");
     w.menu("Suppress");
+    QStringList behindMessage{"(none)"};
+    run.dialogs.onMessage = [&] { behindMessage = w.list()->lines(); };
     w.menu("Suppress");
+    run.dialogs.onMessage = nullptr;
     QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, kSearchInput, kNotFound}));
+    QCOMPARE(behindMessage, QStringList{});
     QCOMPARE(w.list()->lines(), registerLines);
     w.select(0);
     QVERIFY(run.dialogs.takeShown().isEmpty());

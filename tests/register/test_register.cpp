@@ -202,6 +202,13 @@ void TestRegister::stripWidths() {
     }
     QCOMPARE(geometry, (QList<int>{0, 100, 100, 200, 300, 160, 460, 200, 660, 140}));
     QVERIFY(run.dialogs.shown().isEmpty());
+
+    // The Soldes row gone: Label1(0) spans the strip, the others stay.
+    run.clearSoldes();
+    view.load_compte();
+    QCOMPARE(child<QLabel>(&view, "Label1_0")->width(), view.width());
+    QVERIFY(child<QLabel>(&view, "Label1_4")->isVisible());
+    QCOMPARE(caption(&view, 4), "Bon");
 }
 
 void TestRegister::unreadableDatabase_data() {

@@ -66,6 +66,8 @@ Answer ScriptedDialogs::message(const QString& text, const QString& caption, Ico
                                 Buttons buttons) {
     shown_ << msg(caption, iconName(icon),
                   buttons == Buttons::Ok ? QStringLiteral("OK") : QStringLiteral("YesNo"), text);
+    if (onMessage)
+        onMessage();
     if (buttons == Buttons::Ok)
         return Answer::Ok; // an OK box needs no scripted answer
     const auto step = next(Kind::Message);

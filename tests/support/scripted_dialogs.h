@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace brelune::test {
@@ -24,6 +25,8 @@ public:
     const QStringList& shown() const { return shown_; }
     QStringList takeShown();
     bool unexpected() const { return unexpected_; }
+    // Called as each message box is shown, to look at the windows behind it.
+    std::function<void()> onMessage;
     bool scriptDone() const { return script_.empty(); }
 
     Answer message(const QString& text, const QString& caption, Icon icon,
