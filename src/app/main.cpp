@@ -4,18 +4,12 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("BRELUNE"));
 
-    // The program speaks French, and so do Qt's own buttons and dialogs.
-    QTranslator qtFrench;
-    if (qtFrench.load(QStringLiteral("qtbase_fr"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtFrench);
+    brelune::installQtFrench(); // without it, Qt's buttons stay in English
 
     brelune::SystemClock clock;
     brelune::QtDialogs dialogs;

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 namespace brelune {
 
@@ -22,6 +24,16 @@ QString qtFilter(const QString& name, const QString& pattern) {
 }
 
 } // namespace
+
+bool installQtFrench() {
+    auto* french = new QTranslator(qApp);
+    if (!french->load(QStringLiteral("qtbase_fr"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete french;
+        return false;
+    }
+    return QCoreApplication::installTranslator(french);
+}
 
 Answer QtDialogs::message(const QString& text, const QString& caption, Icon icon, Buttons buttons) {
     QMessageBox box(QApplication::activeWindow());

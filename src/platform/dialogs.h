@@ -29,6 +29,10 @@ public:
                              const QString& pattern, const QString& initialDir) = 0;
 };
 
+// Makes Qt's own buttons and dialogs speak French ("Oui", "Non", "Annuler");
+// false when the translation is not installed.
+bool installQtFrench();
+
 // The real dialogs, modal over the active window.
 class QtDialogs : public Dialogs {
 public:
