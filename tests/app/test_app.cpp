@@ -1,297 +1,198 @@
-// Start-up: the search for the two data files, the main window's controls,
-// menus and load sequence.
+// Start-up: the search for the two data files, the default ini file, the main window.
 #include "app/data_files.h"
 #include "app/frmcompte.h"
-#include "platform/account_db.h"
 #include "register/line_list.h"
 #include "test_run.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace brelune;
 using namespace brelune::test;
 
-namespace {
-
 const QString kDbOpen = "open|Recherche de la base de données|PTcomptes.mdb|PTcomptes.mdb|$DIR";
 const QString kIniOpen = "open|Recherche du fichier ini|ptconte.ini|ptconte.ini|$DIR";
-const QString kDbMissing = msg("Pas de Base de données !", "none", "YesNo",
-                               "Vous avez choisi annuler :\r\nBrelune ne peut pas fonctionner "
-                               "sans sa base de données\r\nVoulez vous indiquer où se trouve ce "
-                               "fichier ?");
-const QString kIniMissing = msg("Pas de fichier ini !", "none", "YesNo",
-                                "Vous avez choisi annuler :\r\nBrelune ne peut pas fonctionner "
-                                "sans son fichier ini\r\nVoulez vous indiquer où se trouve ce "
-                                "fichier ?");
+const QString kMissing = "Vous avez choisi annuler :\r\nBrelune ne peut pas fonctionner sans %1\r\n"
+                         "Voulez vous indiquer où se trouve ce fichier ?";
+const QString kDbMissing =
+    msg("Pas de Base de données !", "none", "YesNo", kMissing.arg("sa base de données"));
+const QString kIniMissing =
+    msg("Pas de fichier ini !", "none", "YesNo", kMissing.arg("son fichier ini"));
 const QString kCreate =
     msg("Création ?", "question", "YesNo", "Le fichier est peut-etre perdu voulez vous le créer ?");
 const QString kThanks = msg("BRELUNE", "none", "OK", "Merci d'utiliser BRELUNE");
-
-const QByteArray kDefaultIni = "[venti]\r\ntexo(0)=gas - oil\r\ntexo(1)=Conserves\r\n"
-                               "texo(2)=Viande\r\ntexo(3)=Huile\r\ntexo(4)=fromage\r\n"
-                               "texo(5)=dessert\r\ntexo(6)=v\xEAtements\r\ntexo(7)=hygiene\r\n"
-                               "texo(8)=Surgel\xE9s\r\ntexo(9)=Manu\r\n[date_de_debut]\r\n"
-                               "datdebu(0)=DATE\r\ndatdebu(1)=DATE\r\ndatdebu(2)=DATE\r\n"
-                               "datdebu(3)=DATE\r\ndatdebu(4)=DATE\r\ndatdebu(5)=DATE\r\n"
-                               "datdebu(6)=DATE\r\ndatdebu(7)=DATE\r\ndatdebu(8)=DATE\r\n"
-                               "datdebu(9)=DATE\r\n[montant_par_ventil]\r\nmontant(0)=0\r\n"
-                               "montant(1)=0\r\nmontant(2)=0\r\nmontant(3)=0\r\nmontant(4)=0\r\n"
-                               "montant(5)=0\r\nmontant(6)=0\r\nmontant(7)=0\r\nmontant(8)=0\r\n"
-                               "montant(9)=0\r\n";
-
-QStringList items(const QComboBox* combo) {
-    QStringList out;
-    for (int i = 0; i < combo->count(); ++i)
-        out << combo->itemText(i);
-    return out;
-}
-
-} // namespace
+const QString kNotDb = msg("Recherche de la base de données", "critical", "OK",
+                           "Le fichier « $DIR/autre/PTcomptes.mdb » ne peut pas servir : "
+                           "ce fichier n'est pas une base de données BRELUNE.");
+const QString kNotCreated = msg("Création ?", "critical", "OK", // REASON: the system's words
+                                "Le fichier « $DIR/PTcomptes.mdb » n'a pas pu être créé : REASON");
+const QByteArray kDefaultIni =
+    "[venti]\r\ntexo(0)=gas - oil\r\ntexo(1)=Conserves\r\ntexo(2)=Viande\r\ntexo(3)=Huile\r\n"
+    "texo(4)=fromage\r\ntexo(5)=dessert\r\ntexo(6)=v\xEAtements\r\ntexo(7)=hygiene\r\n"
+    "texo(8)=Surgel\xE9s\r\ntexo(9)=Manu\r\n[date_de_debut]\r\ndatdebu(0)=DATE\r\n"
+    "datdebu(1)=DATE\r\ndatdebu(2)=DATE\r\ndatdebu(3)=DATE\r\ndatdebu(4)=DATE\r\n"
+    "datdebu(5)=DATE\r\ndatdebu(6)=DATE\r\ndatdebu(7)=DATE\r\ndatdebu(8)=DATE\r\n"
+    "datdebu(9)=DATE\r\n[montant_par_ventil]\r\nmontant(0)=0\r\nmontant(1)=0\r\nmontant(2)=0\r\n"
+    "montant(3)=0\r\nmontant(4)=0\r\nmontant(5)=0\r\nmontant(6)=0\r\nmontant(7)=0\r\n"
+    "montant(8)=0\r\nmontant(9)=0\r\n";
+const QStringList kControls{"Label5", "Combo1",   "Text1",    "Combo2",   "Command1", "Image3",
+                            "List1",  "Label1_0", "Label1_1", "Label1_2", "Label1_3", "Label1_4"};
+const QString kHeader = "Date" + QString(26, ' ') + "Montant" + QString(20, ' ') + "Payement";
+// The main window once loaded, one line each: caption (%1), controls' texts top to bottom (a
+// combo box's items first; Label5's is %2), the order of their tops, menus (separators in []).
+const QString kWindow =
+    "%1\n%2\n05/12/2003\n04/12/2003\n03/12/2003\n02/12/2003\n01/12/2003\n30/11/2003\n29/11/2003\n"
+    "28/11/2003\n27/11/2003\n26/11/2003\n25/11/2003\n24/11/2003\n23/11/2003\n22/11/2003\n"
+    "21/11/2003\n20/11/2003\ndate\n\nCB\nCh\nPrél\nTip\nRent\nRET\nPayement\n Enregistrer\n\n"
+    "     Pas d'enregistrement !\nRéel : \n0,00€\nBancaire : \n0,00€\nBon\n"
+    "Label5 < Combo1 = Text1 = Combo2 < Command1 < Image3 < List1 < Label1_0 = Label1_1 = "
+    "Label1_2 = Label1_3 = Label1_4\n"
+    "menu=Fichier: Sréel=Modif solde réel Sbanc=Modif solde bancaire [tr=-] inprim=Impression "
+    "[trait=-] quit=Quitter\nutil=Utilitaire: poin=Pointage Suppress=Suppression [trait1=-] "
+    "mencomptventil=Ventilation\nComment=?: helpp=aide cesqui=A propos";
+struct Search {        // paths from the program folder ($DIR in dialogs); autre: another folder
+    QString setup;     // files made first: "path" a database, "path=word" a one-key ini file
+    QString script;    // yes, no, cancel (a file dialog), or the path chosen in it
+    QStringList shown; // the dialogs
+    QString base;      // the database's path; none when the program ends
+    QString folder;    // the files in the program folder afterwards
+};
 
 class TestApp : public QObject {
     Q_OBJECT
+    static void row(const char* tag, const Search& s) { QTest::newRow(tag) << s; }
 private slots:
-    void startupSearch_data();
-    void startupSearch();
-    void unwritableFolder();
-    void defaultIni_data();
-    void defaultIni();
-    void freshWindow();
-    void menus();
-    void quitEndsAtOnce();
+    void startupSearch_data() {
+        QTest::addColumn<Search>("s");
+        const QString ini = "ptconte.ini=mine ", db = "PTcomptes.mdb", odb = "autre/PTcomptes.mdb";
+        const QStringList asked{kDbOpen, kDbMissing, kCreate}; // cancelled, then "create it?"
+        const QStringList declined = asked + QStringList{kThanks};
+        row("both present", {ini + db, "", {}, db, "PTcomptes.mdb ptconte.ini"});
+        row("create both",
+            {"", "cancel no yes cancel no yes", asked + QStringList{kIniOpen, kIniMissing, kCreate},
+             db, "PTcomptes.mdb ptconte.ini"});
+        row("decline the database", {ini, "cancel no no", declined, "", "ptconte.ini"});
+        row("database chosen elsewhere",
+            {ini + odb, "cancel yes " + odb, QStringList{kDbOpen, kDbMissing, kDbOpen}, odb,
+             "ptconte.ini"});
+        row("letter case counts",
+            {"ptcomptes.mdb PTCONTE.INI=upper autre/ptconte.ini=chosen",
+             "ptcomptes.mdb autre/ptconte.ini", QStringList{kDbOpen, kIniOpen}, "ptcomptes.mdb",
+             "PTCONTE.INI ptcomptes.mdb ptconte.ini"});
+        row("not a database", {ini + odb + "=junk", odb + " cancel no no",
+                               QStringList{kDbOpen, kNotDb} + declined, "", "ptconte.ini"});
+        row("unwritable folder", {"file=x", "cancel no yes cancel no no",
+                                  asked + QStringList{kNotCreated} + declined, "", "file"});
+    }
+    void startupSearch() {
+        QFETCH(Search, s);
+        TestRun run;
+        const QString root = run.dir.path();
+        QVERIFY(QDir(root).mkdir("autre")); // another folder
+        QMap<QString, QByteArray> made;
+        for (const QString& file : s.setup.split(' ', Qt::SkipEmptyParts)) {
+            const QString path = root + "/" + file.section('=', 0, 0), word = file.section('=', 1);
+            if (word.isEmpty())
+                AccountDb::create(path);
+            else
+                writeFile(path, "[venti]\r\ntexo(0)=" + word.toLatin1() + "\r\n");
+            made[path] = contents(path);
+        }
+        if (QFile::exists(root + "/file")) // a program folder where nothing can be written
+            run.ctx.programDir = root + "/file/app";
+        for (const QString& step : s.script.split(' ', Qt::SkipEmptyParts))
+            if (step == "yes" || step == "no")
+                run.dialogs.answer(step == "yes" ? Answer::Yes : Answer::No);
+            else
+                run.dialogs.choose(step == "cancel" ? "" : root + "/" + step);
+        QCOMPARE(Frmcompte(run.ctx).Form_Load(), !s.base.isEmpty());
+        auto seen = run.dialogs.takeShown().replaceInStrings(run.ctx.programDir, "$DIR");
+        seen.replaceInStrings(QRegularExpression("(n'a pas pu être créé : ).+\\.$"), "\\1REASON");
+        QCOMPARE(seen, s.shown);
+        QVERIFY(run.dialogs.scriptDone());
+        QCOMPARE(run.ctx.chemin_base, s.base.isEmpty() ? QString() : root + "/" + s.base);
+        QCOMPARE(QDir(root).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(' '), s.folder);
+        for (auto [path, bytes] : made.asKeyValueRange()) // files made first are only read
+            QCOMPARE(contents(path), bytes);
+        if (s.script.contains("ptconte.ini")) // copied in, for later accesses to find it
+            QCOMPARE(contents(run.iniPath()), made[root + "/autre/ptconte.ini"]);
+        if (QFile::exists(run.dbPath())) // a new, empty book
+            QVERIFY((run.soldes() == StoredSoldes{0, 0}) && run.rows().empty());
+    }
+
+    void defaultIni_data() {
+        QTest::addColumn<QString>("date");
+        QTest::newRow("fr") << "05/12/2003";
+        QTest::newRow("en") << "12/5/2003";
+    }
+    void defaultIni() {
+        QFETCH(QString, date);
+        TestRun run(QTest::currentDataTag() == QByteArray("fr") ? Locale::french()
+                                                                : Locale::english());
+        QVERIFY(!creationini(run.ctx));
+        QByteArray expected = QByteArray(kDefaultIni).replace("DATE", date.toLatin1());
+        QCOMPARE(contents(run.iniPath()), expected);
+        // Written again over an older file: its keys replaced in place, its other keys kept.
+        writeFile(run.iniPath(), "[venti]\r\ntexo(0)=old\r\nautre=1\r\n");
+        QVERIFY(!creationini(run.ctx));
+        QCOMPARE(contents(run.iniPath()), expected.replace("texo(1)", "autre=1\r\ntexo(1)"));
+    }
+
+    void mainWindow() {
+        TestRun run;
+        run.createFiles();
+        run.ctx.filesLocated = false;
+        Frmcompte window(run.ctx);
+        window.show();
+        auto state = [&] { // as kWindow shows it
+            QStringList texts{window.windowTitle()}, order;
+            for (int i = 0, above = 0; i < kControls.size(); ++i) {
+                const QWidget* w = child<QWidget>(&window, kControls[i]);
+                if (const auto* combo = qobject_cast<const QComboBox*>(w))
+                    for (int item = 0; item < combo->count(); ++item)
+                        texts << combo->itemText(item);
+                if (const auto* list = qobject_cast<const LineList*>(w))
+                    texts << list->lines();
+                else // a combo box's text is its currentText
+                    texts << w->property("text").toString() + w->property("currentText").toString();
+                const int y = w->mapTo(&window, QPoint()).y(), down = y - std::exchange(above, y);
+                order << (i == 0 ? "" : down > 0 ? "< " : down < 0 ? "> " : "= ") + kControls[i];
+            }
+            texts << order.join(' ');
+            for (QAction* top : window.menuBar()->actions()) { // separators in brackets
+                texts << top->menu()->objectName() + "=" + top->text() + ":";
+                for (QAction* item : top->menu()->actions())
+                    texts.last() += QString(item->isSeparator() ? " [%1=%2]" : " %1=%2")
+                                        .arg(item->objectName(), item->text());
+            }
+            return texts;
+        };
+        QVERIFY(window.Form_Load());
+        const QStringList fresh = state();
+        QCOMPARE(fresh,
+                 kWindow.arg("BRELUNE" + QString(32, ' ') + "05/12/2003", kHeader).split('\n'));
+        // The header stands above the input controls, each under its column name.
+        const auto* header = child<QLabel>(&window, "Label5");
+        auto at = [&](const char* name) { return child<QWidget>(&window, name)->geometry(); };
+        auto under = [&](const char* column) {
+            return header->fontMetrics().horizontalAdvance(kHeader.left(kHeader.indexOf(column)));
+        };
+        QCOMPARE(QList({at("Text1").x(), at("Combo2").x()}),
+                 QList({under("Montant"), under("Payement")}));
+        QVERIFY(header->geometry().bottom() < at("Combo1").top());
+        // A second load skips the search, even with a file moved away, and leaves the same state.
+        child<QLineEdit>(&window, "Text1")->setText("12");
+        QVERIFY(QFile::remove(run.iniPath()));
+        QVERIFY(window.Form_Load());
+        QCOMPARE(state(), fresh);
+        // Quitter ends the run at once, even with the accounts found wrong.
+        run.setSoldes("1", "0");
+        QVERIFY(window.Form_Load());
+        child<QAction>(&window, "quit")->trigger();
+        QCOMPARE(run.endCalls, 1);
+        QCOMPARE(run.dialogs.shown(), QStringList{msg("Attention", "critical", "OK",
+                                                      "Il y a une erreur dans les comptes")});
+    }
 };
-
-// Setup words: db, ini (in the program folder), lower-db (ptcomptes.mdb),
-// upper-ini (PTCONTE.INI), other-db, other-ini, junk-db (in another folder).
-// Script words: yes, no, cancel (a file dialog), pick-db, pick-ini,
-// pick-lower, pick-junk.
-void TestApp::startupSearch_data() {
-    QTest::addColumn<QStringList>("setup");
-    QTest::addColumn<QStringList>("script");
-    QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<bool>("started");
-    QTest::addColumn<QString>("base");
-    QTest::addColumn<QStringList>("folder"); // files in the program folder afterwards
-
-    QTest::newRow("both present") << QStringList{"db", "ini"} << QStringList{} << QStringList{}
-                                  << true << "$DIR/PTcomptes.mdb"
-                                  << QStringList{"PTcomptes.mdb", "ptconte.ini"};
-    QTest::newRow("create both") << QStringList{}
-                                 << QStringList{"cancel", "no", "yes", "cancel", "no", "yes"}
-                                 << QStringList{kDbOpen,  kDbMissing,  kCreate,
-                                                kIniOpen, kIniMissing, kCreate}
-                                 << true << "$DIR/PTcomptes.mdb"
-                                 << QStringList{"PTcomptes.mdb", "ptconte.ini"};
-    QTest::newRow("decline the database") << QStringList{"ini"} << QStringList{"cancel", "no", "no"}
-                                          << QStringList{kDbOpen, kDbMissing, kCreate, kThanks}
-                                          << false << "" << QStringList{"ptconte.ini"};
-    QTest::newRow("database chosen elsewhere")
-        << QStringList{"ini", "other-db"} << QStringList{"cancel", "yes", "pick-db"}
-        << QStringList{kDbOpen, kDbMissing, kDbOpen} << true << "$OTHER/PTcomptes.mdb"
-        << QStringList{"ptconte.ini"};
-    QTest::newRow("letter case counts")
-        << QStringList{"lower-db", "upper-ini", "other-ini"}
-        << QStringList{"pick-lower", "pick-ini"} << QStringList{kDbOpen, kIniOpen} << true
-        << "$DIR/ptcomptes.mdb" << QStringList{"PTCONTE.INI", "ptcomptes.mdb", "ptconte.ini"};
-    QTest::newRow("not a database")
-        << QStringList{"ini", "junk-db"} << QStringList{"pick-junk", "cancel", "no", "no"}
-        << QStringList{kDbOpen,
-                       msg("Recherche de la base de données", "critical", "OK",
-                           "Le fichier « $OTHER/PTcomptes.mdb » ne peut pas servir : ce fichier "
-                           "n'est pas une base de données BRELUNE."),
-                       kDbOpen,
-                       kDbMissing,
-                       kCreate,
-                       kThanks}
-        << false << "" << QStringList{"ptconte.ini"};
-}
-
-void TestApp::startupSearch() {
-    QFETCH(QStringList, setup);
-    QFETCH(QStringList, script);
-    QFETCH(QStringList, expected);
-    QFETCH(QString, base);
-    TestRun run;
-    QTemporaryDir other;
-    const QString dir = run.dir.path();
-    auto expand = [&](QString s) { return s.replace("$DIR", dir).replace("$OTHER", other.path()); };
-    for (const QString& word : setup) {
-        if (word == "db")
-            AccountDb::create(dir + "/PTcomptes.mdb");
-        else if (word == "lower-db")
-            AccountDb::create(dir + "/ptcomptes.mdb");
-        else if (word == "other-db")
-            AccountDb::create(other.filePath("PTcomptes.mdb"));
-        else if (word == "junk-db")
-            writeFile(other.filePath("PTcomptes.mdb"), QByteArray(2048, 'j'));
-        else if (word == "ini")
-            writeFile(dir + "/ptconte.ini", "[venti]\r\ntexo(0)=mine\r\n");
-        else if (word == "upper-ini")
-            writeFile(dir + "/PTCONTE.INI", "[venti]\r\ntexo(0)=upper\r\n");
-        else if (word == "other-ini")
-            writeFile(other.filePath("ptconte.ini"), "[venti]\r\ntexo(0)=chosen\r\n");
-    }
-    for (const QString& word : script) {
-        if (word == "yes" || word == "no")
-            run.dialogs.answer(word == "yes" ? Answer::Yes : Answer::No);
-        else if (word == "cancel")
-            run.dialogs.choose("");
-        else if (word == "pick-db" || word == "pick-junk")
-            run.dialogs.choose(other.filePath("PTcomptes.mdb"));
-        else if (word == "pick-lower")
-            run.dialogs.choose(dir + "/ptcomptes.mdb");
-        else if (word == "pick-ini")
-            run.dialogs.choose(other.filePath("ptconte.ini"));
-    }
-    const QByteArray junkBefore = contents(other.filePath("PTcomptes.mdb"));
-
-    Frmcompte window(run.ctx);
-    QTEST(window.Form_Load(), "started");
-    QStringList shown = run.dialogs.shown();
-    for (QString& line : expected)
-        line = expand(line);
-    QCOMPARE(shown, expected);
-    QVERIFY(run.dialogs.scriptDone());
-    QCOMPARE(run.ctx.chemin_base, expand(base));
-    QStringList files = QDir(dir).entryList(QDir::Files);
-    files.sort(Qt::CaseSensitive);
-    QTEST(files, "folder");
-    QCOMPARE(contents(other.filePath("PTcomptes.mdb")), junkBefore); // nothing written to it
-    if (setup.contains("ini"))
-        QCOMPARE(contents(dir + "/ptconte.ini"), QByteArray("[venti]\r\ntexo(0)=mine\r\n"));
-    if (script.contains("pick-ini")) // copied in, so later accesses find it
-        QCOMPARE(contents(dir + "/ptconte.ini"), QByteArray("[venti]\r\ntexo(0)=chosen\r\n"));
-    if (QFile::exists(dir + "/PTcomptes.mdb") && !setup.contains("db")) {
-        QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
-        QVERIFY(run.rows().empty());
-    }
-}
-
-void TestApp::unwritableFolder() {
-    TestRun run;
-    // A program folder that cannot be written to: a path below a plain file.
-    writeFile(run.dir.filePath("file"), "x");
-    run.ctx.programDir = run.dir.filePath("file/app");
-    run.dialogs.choose("").answer(Answer::No).answer(Answer::Yes);
-    run.dialogs.choose("").answer(Answer::No).answer(Answer::No);
-    QVERIFY(!cherche_base(run.ctx));
-    const QStringList shown = run.dialogs.shown();
-    QCOMPARE(shown.size(), 8);
-    QVERIFY2(shown[3].startsWith(msg("Création ?", "critical", "OK",
-                                     "Le fichier « " + run.ctx.programDir +
-                                         "/PTcomptes.mdb » n'a pas pu être créé : ")),
-             qPrintable(shown[3]));
-    QCOMPARE(shown[7], kThanks);
-    QCOMPARE(QDir(run.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"file"});
-}
-
-void TestApp::defaultIni_data() {
-    QTest::addColumn<bool>("french");
-    QTest::addColumn<QString>("date");
-    QTest::newRow("french") << true << "05/12/2003";
-    QTest::newRow("english") << false << "12/5/2003";
-}
-
-void TestApp::defaultIni() {
-    QFETCH(bool, french);
-    QFETCH(QString, date);
-    TestRun run(french ? Locale::french() : Locale::english());
-    QVERIFY(!creationini(run.ctx));
-    QCOMPARE(contents(run.iniPath()), QByteArray(kDefaultIni).replace("DATE", date.toLatin1()));
-
-    // Existing keys are replaced in place; other keys stay.
-    writeFile(run.iniPath(), "[venti]\r\ntexo(0)=old\r\nautre=1\r\n");
-    QVERIFY(!creationini(run.ctx));
-    const QByteArray after = contents(run.iniPath());
-    QVERIFY(after.startsWith("[venti]\r\ntexo(0)=gas - oil\r\nautre=1\r\ntexo(1)=Conserves\r\n"));
-    QCOMPARE(after.count("texo(0)"), 1);
-}
-
-void TestApp::freshWindow() {
-    TestRun run;
-    run.createFiles();
-    run.ctx.filesLocated = false;
-    Frmcompte window(run.ctx);
-    QVERIFY(window.Form_Load());
-    QVERIFY(run.dialogs.shown().isEmpty());
-    QCOMPARE(window.windowTitle(), "BRELUNE" + QString(32, ' ') + "05/12/2003");
-
-    QCOMPARE(child<QLabel>(&window, "Label5")->text().size(), 65);
-    const auto* dates = child<QComboBox>(&window, "Combo1");
-    QCOMPARE(dates->count(), 16);
-    QCOMPARE(dates->itemText(0), "05/12/2003");
-    QCOMPARE(dates->itemText(15), "20/11/2003");
-    QCOMPARE(dates->currentText(), "date");
-    const auto* payments = child<QComboBox>(&window, "Combo2");
-    QCOMPARE(items(payments), (QStringList{"CB", "Ch", "Prél", "Tip", "Rent", "RET"}));
-    QCOMPARE(payments->currentText(), "Payement");
-    QCOMPARE(child<QLineEdit>(&window, "Text1")->text(), "");
-    QCOMPARE(child<LineList>(&window, "List1")->lines(),
-             QStringList{"     Pas d'enregistrement !"});
-    QCOMPARE(child<QLabel>(&window, "Label1_1")->text(), "0,00€");
-    QCOMPARE(child<QLabel>(&window, "Label1_4")->text(), "Bon");
-
-    // A later load skips the search, even with a file moved away, and
-    // fills the lists and the caption once.
-    child<QLineEdit>(&window, "Text1")->setText("12");
-    QVERIFY(QFile::remove(run.iniPath()));
-    QVERIFY(window.Form_Load());
-    QVERIFY(run.dialogs.shown().isEmpty());
-    QCOMPARE(window.windowTitle(), "BRELUNE" + QString(32, ' ') + "05/12/2003");
-    QCOMPARE(dates->count(), 16);
-    QCOMPARE(payments->count(), 6);
-    QCOMPARE(child<LineList>(&window, "List1")->count(), 1);
-    QCOMPARE(child<QLineEdit>(&window, "Text1")->text(), "");
-
-    // Top to bottom: header, input line, button, picture, list, strip.
-    window.show();
-    auto top = [&](const char* name) {
-        const auto* w = child<QWidget>(&window, name);
-        return w->mapTo(&window, QPoint(0, 0)).y();
-    };
-    QVERIFY(top("Label5") < top("Combo1"));
-    QCOMPARE(top("Combo1"), top("Text1"));
-    QCOMPARE(top("Text1"), top("Combo2"));
-    QVERIFY(top("Text1") < top("Command1"));
-    QVERIFY(top("Command1") < top("Image3"));
-    QVERIFY(top("Image3") < top("List1"));
-    QVERIFY(top("List1") < top("Label1_0"));
-}
-
-void TestApp::menus() {
-    TestRun run;
-    Frmcompte window(run.ctx);
-    QStringList seen;
-    for (QAction* top : window.menuBar()->actions()) {
-        seen << top->menu()->objectName() + "=" + top->text();
-        for (QAction* item : top->menu()->actions())
-            seen << "  " + item->objectName() + "=" + item->text() +
-                        (item->isSeparator() ? " (separator)" : "");
-    }
-    QCOMPARE(seen, (QStringList{"menu=Fichier", "  Sréel=Modif solde réel",
-                                "  Sbanc=Modif solde bancaire", "  tr=- (separator)",
-                                "  inprim=Impression", "  trait=- (separator)", "  quit=Quitter",
-                                "util=Utilitaire", "  poin=Pointage", "  Suppress=Suppression",
-                                "  trait1=- (separator)", "  mencomptventil=Ventilation",
-                                "Comment=?", "  helpp=aide", "  cesqui=A propos"}));
-}
-
-void TestApp::quitEndsAtOnce() {
-    TestRun run;
-    run.createFiles();
-    run.setSoldes("1", "0"); // the verdict is Faux
-    Frmcompte window(run.ctx);
-    QVERIFY(window.Form_Load());
-    run.dialogs.takeShown();
-    child<QAction>(&window, "quit")->trigger();
-    QCOMPARE(run.endCalls, 1);
-    QVERIFY(run.dialogs.shown().isEmpty());
-}
 
 QTEST_MAIN(TestApp)
 #include "test_app.moc"

@@ -1,12 +1,15 @@
-// The seams and value types: money, locale, profile files, account database.
+// The seams and value types: money, locale, profile files, account database,
+// the real dialogs.
 #include "platform/account_db.h"
+#include "platform/dialogs.h"
 #include "platform/locale.h"
 #include "platform/money.h"
 #include "platform/profile_file.h"
 #include "test_run.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QAbstractButton>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QtTest>
 #include <SQLiteCpp/Database.h>
 #include <limits>
@@ -14,283 +17,325 @@
 using namespace brelune;
 using namespace brelune::test;
 
-namespace {
-
 constexpr qint64 kMin = std::numeric_limits<qint64>::min();
 constexpr qint64 kMax = std::numeric_limits<qint64>::max();
 
-QStringList files(const QString& dir) {
+static QStringList files(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden);
 }
 
-} // namespace
+// Acts on the modal dialog of type Box once it is on screen and writes down
+// what it shows; any other modal is refused, so that no test waits forever.
+template <typename Box> static void whenShown(QString* seen, std::function<QString(Box*)> act) {
+    QTimer::singleShot(0, [=] {
+        auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
+        if (!box) {
+            *seen = "(no dialog)";
+            if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                other->reject();
+            return;
+        }
+        QStringList buttons;
+        for (auto* b : box->template findChildren<QAbstractButton*>())
+            if (b->isVisible())
+                buttons << b->text();
+        buttons.sort();
+        *seen = box->windowTitle() + '|' + act(box) + '|' + buttons.join(' ');
+    });
+}
 
 class TestPlatform : public QObject {
     Q_OBJECT
 private slots:
-    void moneyFormats_data();
-    void moneyFormats();
-    void dates_data();
-    void dates();
-    void profileFiles();
-    void storedDates();
-    void creationLeavesNothingBehind();
-    void foreignFilesRefused_data();
-    void foreignFilesRefused();
-    void failedCommandChangesNothing_data();
-    void failedCommandChangesNothing();
-    void balancesAtTheirLimits();
-};
-
-void TestPlatform::moneyFormats_data() {
-    QTest::addColumn<qint64>("units");
-    QTest::addColumn<QString>("texts"); // euros | tight | plain | francs
-    QTest::newRow("12.5") << qint64(125000) << "12,50 €|12,50€|12,5|81,99 F";
-    QTest::newRow("100") << qint64(1000000) << "100,00 €|100,00€|100|655,96 F";
-    QTest::newRow("-12.5") << qint64(-125000) << "-12,50 €|-12,50€|-12,5|-81,99 F";
-    QTest::newRow("half rounds up") << qint64(1005) << "0,10 €|0,10€|0,1005|0,66 F";
-    QTest::newRow("tiny negative") << qint64(-1) << "0,00 €|0,00€|-0,0001|0,00 F";
-    QTest::newRow("smallest") << kMin
-                              << "-922337203685477,58 €|-922337203685477,58€|"
-                                 "-922337203685477,5808|-6050135451179148,00 F";
-}
-
-void TestPlatform::moneyFormats() {
-    QFETCH(qint64, units);
-    QFETCH(QString, texts);
-    const Money m = Money::fromUnits(units);
-    QCOMPARE((QStringList{m.euros(u','), m.eurosTight(u','), m.plain(u','), francs(m, u',')}),
-             texts.split('|'));
-    QCOMPARE(m.plain(u'.'), m.plain(u',').replace(u',', u'.'));
-    QCOMPARE(bool(m.negated()), units != kMin);
-    QVERIFY(!Money::fromUnits(kMax).plus(Money::fromUnits(1)));
-}
-
-// Each row: the short date pattern, a date, its text, then texts that read
-// back as that date ("=") or are refused ("x").
-void TestPlatform::dates_data() {
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QDate>("date");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("readings");
-    const QDate d(2003, 12, 5);
-    QTest::newRow("french") << "dd/MM/yyyy" << d << "05/12/2003"
-                            << QStringList{"=5/12/2003",   "= 05/12/03 ", "x31/02/2003",
-                                           "x05/12/203",   "x05-12-2003", "xdate",
-                                           "x05/12/2003x", "x٠٥/١٢/٢٠٠٣"};
-    QTest::newRow("english widened") << "M/d/yy" << d << "12/5/2003" << QStringList{"=12/5/03"};
-    QTest::newRow("two-digit years")
-        << "dd.MM.yy" << QDate(1930, 1, 9) << "09.01.1930" << QStringList{"=09.01.30"};
-    QTest::newRow("quoted") << "d 'de' M yyyy" << d << "5 de 12 2003" << QStringList{};
-    QTest::newRow("names") << "d MMM yyyy" << d << d.toString("d MMM yyyy") << QStringList{};
-}
-
-void TestPlatform::dates() {
-    QFETCH(QString, pattern);
-    QFETCH(QDate, date);
-    QFETCH(QString, text);
-    QFETCH(QStringList, readings);
-    const Locale locale(u',', pattern);
-    QCOMPARE(locale.formatDate(date), text);
-    QCOMPARE(locale.parseDate(text), std::optional<QDate>(date));
-    for (const QString& r : readings)
-        QCOMPARE(locale.parseDate(r.mid(1)).value_or(QDate()), r[0] == '=' ? date : QDate());
-    QCOMPARE(Locale(u',', "dd/MM/yy").parseDate("05/12/29"), std::optional(QDate(2029, 12, 5)));
-    // Letter case follows the user's language.
-    QCOMPARE(Locale(u',', pattern, QLocale(QLocale::Turkish)).upper("rip"), "RİP");
-    QCOMPARE(Locale(u',', pattern).upper("Prél"), "PRÉL");
-}
-
-void TestPlatform::profileFiles() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("p.ini");
-    writeFile(path, "; keep me\r\n[a]\r\n  K1 =  un  \r\nk2=2\r\n\r\n[b]\r\nz=9\r\n");
-    ProfileFile p(path);
-    QCOMPARE(p.read("A", "k1"), std::optional<QString>("un"));
-    QCOMPARE(p.read("b", "k1"), std::nullopt);
-    QVERIFY(p.write({{"A", "k2", "vêtements €"}, {"a", "k3", "3"}, {"c", "n", "new"}}));
-    QCOMPARE(contents(path), QByteArray("; keep me\r\n[a]\r\n  K1 =  un  \r\nk2=v\xEAtements "
-                                        "\x80\r\nk3=3\r\n\r\n[b]\r\nz=9\r\n[c]\r\nn=new\r\n"));
-    QCOMPARE(p.read("a", "K2"), std::optional<QString>("vêtements €"));
-
-    // A file in UTF-8 stays so; a character the code page lacks moves the
-    // file to UTF-8 rather than being lost.
-    const QString utf = dir.filePath("utf.ini");
-    writeFile(utf, "[venti]\ntexo(0)=Surgel\xC3\xA9s\n");
-    QVERIFY(ProfileFile(utf).write("venti", "texo(1)", "Crème"));
-    QCOMPARE(contents(utf), QByteArray("[venti]\ntexo(0)=Surgel\xC3\xA9s\ntexo(1)=Cr\xC3\xA8me\n"));
-    QVERIFY(p.write("a", "k4", "Ωmega"));
-    QCOMPARE(p.read("a", "k2"), std::optional<QString>("vêtements €"));
-    QCOMPARE(p.read("a", "k4"), std::optional<QString>("Ωmega"));
-
-    // A write keeps the file's encoding and every line it does not concern,
-    // even when the only byte that told Windows-1252 was on the line replaced.
-    const QString cp = dir.filePath("cp.ini");
-    writeFile(cp, "[a]\r\nx=\xC3\xA9\r\nu=\x81\r\ny=\xE9\r\n");
-    QVERIFY(ProfileFile(cp).write("a", "y", "Manu"));
-    QVERIFY(contents(cp).endsWith("[a]\r\nx=\xC3\xA9\r\nu=\x81\r\ny=Manu\r\n"));
-    QCOMPARE(ProfileFile(cp).read("a", "x"), std::optional<QString>("Ã©"));
-    QVERIFY(ProfileFile(cp).write("a", "y", "Lé"));
-    QCOMPARE(ProfileFile(cp).read("a", "x"), std::optional<QString>("Ã©"));
-    QCOMPARE(ProfileFile(cp).read("a", "y"), std::optional<QString>("Lé"));
-
-    QString error;
-    QVERIFY(!ProfileFile(dir.filePath("no/folder/p.ini")).write("a", "b", "c", &error));
-    QVERIFY(!error.isEmpty());
-}
-
-// A stored text is a date only when all of it is: any other is shown as it
-// is stored.
-void TestPlatform::storedDates() {
-    TestRun run;
-    run.createFiles();
-    for (const char* text : {"2003-12-05", "2OO3-12-05", "abcd-07-14", "2003-02-30", "0000-01-01"})
-        run.addRow(text, "1", "CB");
-    QStringList shown;
-    for (const Operation& op : AccountDb(run.dbPath()).readRegister().operations)
-        shown << (op.date.isValid() ? op.date.toString(Qt::ISODate) : '"' + op.dateText + '"');
-    QCOMPARE(shown.join(' '),
-             "\"0000-01-01\" \"2003-02-30\" 2003-12-05 \"2OO3-12-05\" \"abcd-07-14\"");
-}
-
-void TestPlatform::creationLeavesNothingBehind() {
-    TestRun run;
-    AccountDb::create(run.dbPath());
-    QCOMPARE(files(run.dir.path()), QStringList{"PTcomptes.mdb"}); // no temporary file left
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
-    QVERIFY(run.rows().empty());
-    // A file of that name is never replaced.
-    QVERIFY_THROWS_EXCEPTION(AccountDbError, AccountDb::create(run.dbPath()));
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
-    // A folder that cannot be written to (here: one below a plain file).
-    QVERIFY_THROWS_EXCEPTION(AccountDbError, AccountDb::create(run.dbPath() + "/x/PTcomptes.mdb"));
-    QCOMPARE(files(run.dir.path()), QStringList{"PTcomptes.mdb"});
-}
-
-void TestPlatform::foreignFilesRefused_data() {
-    QTest::addColumn<QByteArray>("content"); // used when sql is empty
-    QTest::addColumn<QString>("sql");        // run on a new SQLite file
-    QTest::addColumn<QString>("reason");
-    const QString noTables = "ce fichier n'a pas les tables d'une base BRELUNE (En_cour et Soldes)";
-    QTest::newRow("text") << QByteArray(64, 't') << ""
-                          << "ce fichier n'est pas une base de données BRELUNE";
-    QTest::newRow("empty file") << QByteArray() << "" << noTables;
-    QTest::newRow("missing field") << QByteArray()
-                                   << "CREATE TABLE En_cour(\"Date\", Montant); "
-                                      "CREATE TABLE Soldes(\"Réel\", Bancaire)"
-                                   << noTables;
-    const QString soldes = "; CREATE TABLE Soldes(\"Réel\", Bancaire)";
-    QTest::newRow("own rowid column")
-        << QByteArray() << "CREATE TABLE En_cour(\"Date\", Montant, Payement, RowId)" + soldes
-        << noTables;
-    QTest::newRow("own oid column")
-        << QByteArray()
-        << "CREATE TABLE En_cour(\"Date\", Montant, Payement); CREATE TABLE Soldes(\"Réel\", "
-           "Bancaire, oid)"
-        << noTables;
-    QTest::newRow("without rowid")
-        << QByteArray()
-        << "CREATE TABLE En_cour(\"Date\" PRIMARY KEY, Montant, Payement) WITHOUT ROWID" + soldes
-        << noTables;
-    QTest::newRow("view") << QByteArray()
-                          << "CREATE TABLE t(\"Date\", Montant, Payement); CREATE VIEW en_cour AS "
-                             "SELECT * FROM t" +
-                                 soldes
-                          << noTables;
-    QTest::newRow("newer") << QByteArray()
-                           << "CREATE TABLE En_cour(\"Date\", Montant, Payement); CREATE TABLE "
-                              "Soldes(\"Réel\", Bancaire); PRAGMA user_version = 2"
-                           << "ce fichier vient d'une version plus récente de BRELUNE";
-}
-
-void TestPlatform::foreignFilesRefused() {
-    QFETCH(QByteArray, content);
-    QFETCH(QString, sql);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("foreign.mdb");
-    if (sql.isEmpty())
-        writeFile(path, content);
-    else
-        SQLite::Database(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
-            .exec(sql.toStdString());
-    const QByteArray before = contents(path);
-    try {
-        AccountDb(path).verify();
-        QFAIL("accepted");
-    } catch (const AccountDbError& e) {
-        QTEST(e.reason(), "reason");
+    void moneyFormats_data() {
+        QTest::addColumn<qint64>("units");
+        QTest::addColumn<QString>("texts"); // euros | tight | plain | francs
+        QTest::newRow("12.5") << qint64(125000) << "12,50 €|12,50€|12,5|81,99 F";
+        QTest::newRow("100") << qint64(1000000) << "100,00 €|100,00€|100|655,96 F";
+        QTest::newRow("-12.5") << qint64(-125000) << "-12,50 €|-12,50€|-12,5|-81,99 F";
+        QTest::newRow("half rounds up") << qint64(1005) << "0,10 €|0,10€|0,1005|0,66 F";
+        QTest::newRow("tiny negative") << qint64(-1) << "0,00 €|0,00€|-0,0001|0,00 F";
+        QTest::newRow("smallest") << kMin
+                                  << "-922337203685477,58 €|-922337203685477,58€|"
+                                     "-922337203685477,5808|-6050135451179148,00 F";
     }
-    QCOMPARE(contents(path), before);
-}
+    void moneyFormats() {
+        QFETCH(qint64, units);
+        const Money m = Money::fromUnits(units);
+        QTEST((QStringList{m.euros(u','), m.eurosTight(u','), m.plain(u','), francs(m, u',')})
+                  .join('|'),
+              "texts");
+        QCOMPARE(m.plain(u'.'), m.plain(u',').replace(u',', u'.'));
+        QCOMPARE(bool(m.negated()), units != kMin);
+        QVERIFY(!Money::fromUnits(kMax).plus(Money::fromUnits(1)));
+    }
 
-void TestPlatform::failedCommandChangesNothing_data() {
-    QTest::addColumn<QString>("table"); // empty: a trigger that names a missing table
-    QTest::addColumn<int>("command");   // entry, deletion, marking, balance
-    QTest::addColumn<QString>("reason");
-    const QString refused = "une valeur a été refusée par la base";
-    QTest::newRow("entry, Soldes refuses") << "Soldes" << 0 << refused;
-    QTest::newRow("entry, En_cour refuses") << "En_cour" << 0 << refused;
-    QTest::newRow("deletion, Soldes refuses") << "Soldes" << 1 << refused;
-    QTest::newRow("marking, Soldes refuses") << "Soldes" << 2 << refused;
-    QTest::newRow("balance, Soldes refuses") << "Soldes" << 3 << refused;
-    QTest::newRow("entry, engine error in English")
-        << "" << 0 << "erreur inattendue de la base de données (code 1)";
-}
+    // Each row: the short date pattern, a date, its text, then texts that
+    // read back as that date ("=") or are refused ("x").
+    void dates_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("readings");
+        const QDate d(2003, 12, 5);
+        QTest::newRow("french") << "dd/MM/yyyy" << d << "05/12/2003"
+                                << "=5/12/2003|= 05/12/03 |x31/02/2003|x05/12/203|x05-12-2003|"
+                                   "xdate|x05/12/2003x|x٠٥/١٢/٢٠٠٣|x005/12/2003";
+        QTest::newRow("english widened") << "M/d/yy" << d << "12/5/2003"
+                                         << "=12/5/03";
+        QTest::newRow("two-digit years") << "dd.MM.yy" << QDate(1930, 1, 9) << "09.01.1930"
+                                         << "=09.01.30";
+        QTest::newRow("quoted") << "d 'de' M yyyy" << d << "5 de 12 2003"
+                                << "";
+        QTest::newRow("names") << "d MMM yyyy" << d << d.toString("d MMM yyyy") << "";
+    }
+    void dates() {
+        QFETCH(QString, pattern);
+        QFETCH(QDate, date);
+        QFETCH(QString, text);
+        QFETCH(QString, readings);
+        const Locale locale(u',', pattern);
+        QCOMPARE(locale.formatDate(date), text);
+        QCOMPARE(locale.parseDate(text), std::optional<QDate>(date));
+        for (const QString& r : readings.split('|', Qt::SkipEmptyParts))
+            QCOMPARE(locale.parseDate(r.mid(1)).value_or(QDate()), r[0] == '=' ? date : QDate());
+        QCOMPARE(Locale(u',', "dd/MM/yy").parseDate("05/12/29"), std::optional(QDate(2029, 12, 5)));
+        // Letter case follows the user's language.
+        QCOMPARE(Locale(u',', pattern, QLocale(QLocale::Turkish)).upper("rip"), "RİP");
+        QCOMPARE(Locale(u',', pattern).upper("Prél"), "PRÉL");
+    }
 
-void TestPlatform::failedCommandChangesNothing() {
-    QFETCH(QString, table);
-    QFETCH(int, command);
-    TestRun run;
-    run.createFiles();
-    run.addRow("2003-12-05", "12.5", "CB");
-    run.setSoldes("7", "3");
-    if (table.isEmpty())
-        run.exec("CREATE TRIGGER broken BEFORE INSERT ON En_cour "
-                 "BEGIN INSERT INTO nowhere VALUES (1); END");
-    else
-        run.failChangesOf(table);
-    const auto rowsBefore = run.rows();
-    AccountDb db(run.dbPath());
-    const Operation op = db.readRegister().operations.at(0);
-    try {
-        if (command == 0)
-            db.addOperation(QDate(2003, 12, 5), eur("1"), "CB");
-        else if (command == 1)
-            db.deleteOperation(op);
-        else if (command == 2)
-            db.markOperation(op);
+    // Each row: the file, the entries written at once ("section/key=value;"),
+    // the file afterwards, and values read back.
+    void profileFiles_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("writes");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("reads");
+        QTest::newRow("in place, in Windows-1252")
+            << QByteArray("; keep me\r\n[a]\r\n  K1 =  un  \r\nk2=2\r\n\r\n[b]\r\nz=9\r\n")
+            << "A/k2=vêtements €;a/k3=3;c/n=new"
+            << QByteArray("; keep me\r\n[a]\r\n  K1 =  un  \r\nk2=v\xEAtements \x80\r\nk3=3\r\n\r\n"
+                          "[b]\r\nz=9\r\n[c]\r\nn=new\r\n")
+            << "A/k1=un;b/k1=(none);a/K2=vêtements €;x/y=(none)";
+        QTest::newRow("UTF-8 stays")
+            << QByteArray("[v]\nt=Surgel\xC3\xA9s\n") << "v/u=Crème"
+            << QByteArray("[v]\nt=Surgel\xC3\xA9s\nu=Cr\xC3\xA8me\n") << "v/t=Surgelés";
+        QTest::newRow("outside the code page")
+            << QByteArray("[a]\r\nk=v\xEAt\r\n") << "a/j=Ωmega"
+            << QByteArray("[a]\r\nk=v\xC3\xAAt\r\nj=\xCE\xA9mega\r\n") << "a/k=vêt;a/j=Ωmega";
+        QTest::newRow("unassigned code kept")
+            << QByteArray("[a]\r\nu=\x81\r\ny=1\r\n") << "a/y=é"
+            << QByteArray("[a]\r\nu=\x81\r\ny=\xE9\r\n") << "a/y=é";
+        QTest::newRow("the only Windows-1252 byte replaced")
+            << QByteArray("[a]\r\nx=\xC3\xA9\r\ny=\xE9\r\n") << "a/y=Manu"
+            << QByteArray("; Windows-1252 : \xE9\r\n[a]\r\nx=\xC3\xA9\r\ny=Manu\r\n")
+            << "a/x=Ã©;a/y=Manu";
+        QTest::newRow("last line without its end")
+            << QByteArray("[a]\nk=1") << "a/j=2" << QByteArray("[a]\nk=1\nj=2\n") << "a/k=1";
+    }
+    void profileFiles() {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, writes);
+        QFETCH(QString, reads);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.ini");
+        writeFile(path, before);
+        std::vector<ProfileFile::Entry> entries;
+        for (const QString& w : writes.split(';'))
+            entries.push_back(
+                {w.section('/', 0, 0), w.section('/', 1).section('=', 0, 0), w.section('=', 1)});
+        QVERIFY(ProfileFile(path).write(entries));
+        QTEST(contents(path), "after");
+        for (const QString& r : reads.split(';'))
+            QCOMPARE(ProfileFile(path)
+                         .read(r.section('/', 0, 0), r.section('/', 1).section('=', 0, 0))
+                         .value_or("(none)"),
+                     r.section('=', 1));
+        QString error;
+        QVERIFY(!ProfileFile(dir.filePath("no/folder/p.ini")).write("a", "b", "c", &error));
+        QCOMPARE(error, "le fichier ou son dossier ne peut pas être ouvert ou créé");
+    }
+
+    void databaseEdges() {
+        TestRun run;
+        AccountDb::create(run.dbPath());
+        QCOMPARE(files(run.dir.path()), QStringList{"PTcomptes.mdb"}); // no temporary file left
+        QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
+        QVERIFY(run.rows().empty());
+        // A file of that name is never replaced, nor made in a folder that
+        // cannot be written to (here: one below a plain file).
+        QVERIFY_THROWS_EXCEPTION(AccountDbError, AccountDb::create(run.dbPath()));
+        QVERIFY_THROWS_EXCEPTION(AccountDbError,
+                                 AccountDb::create(run.dbPath() + "/x/PTcomptes.mdb"));
+        QCOMPARE(files(run.dir.path()), QStringList{"PTcomptes.mdb"});
+
+        // A deletion with no Soldes row creates it, the other field empty.
+        AccountDb db(run.dbPath());
+        run.clearSoldes();
+        run.addRow("2003-12-05", "4", "CB");
+        const Operation op = db.readRegister().operations.at(0);
+        db.deleteOperation(op);
+        QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{40000, {}}));
+        // A row id given again to a newer operation is not taken for the old one.
+        QCOMPARE(run.addRow("2003-12-05", "9", "CB"), op.id);
+        QVERIFY_THROWS_EXCEPTION(AccountDbError, db.deleteOperation(op));
+        QCOMPARE(run.rows().size(), std::size_t(1));
+        run.exec("DELETE FROM En_cour");
+        // A move beyond the money range is refused whole.
+        db.setBalance(BalanceField::Reel, Money::fromUnits(kMax));
+        QVERIFY_THROWS_EXCEPTION(AccountDbError,
+                                 db.addOperation(QDate(2003, 12, 5), eur("1"), "RENT"));
+        QVERIFY(run.rows().empty());
+        QCOMPARE(run.soldes()->reel, kMax);
+
+        // A stored text is a date only when all of it is; any other is shown
+        // as it is stored.
+        for (const char* text :
+             {"2003-12-05", "2OO3-12-05", "abcd-07-14", "2003-02-30", "0000-01-01"})
+            run.addRow(text, "1", "CB");
+        QStringList shown;
+        for (const Operation& o : db.readRegister().operations)
+            shown << (o.date.isValid() ? o.date.toString(Qt::ISODate) : '"' + o.dateText + '"');
+        QCOMPARE(shown.join(' '),
+                 "\"0000-01-01\" \"2003-02-30\" 2003-12-05 \"2OO3-12-05\" \"abcd-07-14\"");
+    }
+
+    // Each row: the file ("bytes:" and its content, or SQL run on a new
+    // SQLite file) and why it is refused.
+    void foreignFilesRefused_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reason");
+        const QString noTables =
+            "ce fichier n'a pas les tables d'une base BRELUNE (En_cour et Soldes)";
+        const QString enCour = "CREATE TABLE En_cour(\"Date\", Montant, Payement);";
+        const QString soldes = "CREATE TABLE Soldes(\"Réel\", Bancaire);";
+        QTest::newRow("text") << "bytes:" + QString(64, 't')
+                              << "ce fichier n'est pas une base de données BRELUNE";
+        QTest::newRow("empty file") << "bytes:" << noTables;
+        QTest::newRow("missing field")
+            << "CREATE TABLE En_cour(\"Date\", Montant);" + soldes << noTables;
+        QTest::newRow("own rowid column")
+            << "CREATE TABLE En_cour(\"Date\", Montant, Payement, RowId);" + soldes << noTables;
+        QTest::newRow("own oid column")
+            << enCour + "CREATE TABLE Soldes(\"Réel\", Bancaire, oid);" << noTables;
+        QTest::newRow("without rowid")
+            << "CREATE TABLE En_cour(\"Date\" PRIMARY KEY, Montant, Payement) WITHOUT ROWID;" +
+                   soldes
+            << noTables;
+        QTest::newRow("view")
+            << "CREATE TABLE t(\"Date\", Montant, Payement); CREATE VIEW en_cour AS SELECT * "
+               "FROM t;" +
+                   soldes
+            << noTables;
+        QTest::newRow("newer") << enCour + soldes + "PRAGMA user_version = 2"
+                               << "ce fichier vient d'une version plus récente de BRELUNE";
+    }
+    void foreignFilesRefused() {
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("foreign.mdb");
+        if (file.startsWith("bytes:"))
+            writeFile(path, file.mid(6).toUtf8());
         else
-            db.setBalance(BalanceField::Reel, eur("1"));
-        QFAIL("the command went through");
-    } catch (const AccountDbError& e) {
-        QTEST(e.reason(), "reason");
+            SQLite::Database(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+                .exec(file.toStdString());
+        const QByteArray before = contents(path);
+        try {
+            AccountDb(path).verify();
+            QFAIL("accepted");
+        } catch (const AccountDbError& e) {
+            QTEST(e.reason(), "reason");
+        }
+        QCOMPARE(contents(path), before);
     }
-    QCOMPARE(run.rows(), rowsBefore);
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{70000, 30000}));
-}
 
-void TestPlatform::balancesAtTheirLimits() {
-    TestRun run;
-    run.createFiles();
-    AccountDb db(run.dbPath());
-    // A deletion with no Soldes row creates it, the other field empty.
-    run.clearSoldes();
-    run.addRow("2003-12-05", "4", "CB");
-    const Operation op = db.readRegister().operations.at(0);
-    db.deleteOperation(op);
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{40000, {}}));
-    // A row id given again to a newer operation is not taken for the old one.
-    const qint64 reused = run.addRow("2003-12-05", "9", "CB");
-    QCOMPARE(reused, op.id);
-    QVERIFY_THROWS_EXCEPTION(AccountDbError, db.deleteOperation(op));
-    QCOMPARE(run.rows().size(), std::size_t(1));
-    run.exec("DELETE FROM En_cour");
-    // A move beyond the money range is refused whole.
-    db.setBalance(BalanceField::Reel, Money::fromUnits(kMax));
-    QVERIFY_THROWS_EXCEPTION(AccountDbError, db.addOperation(QDate(2003, 12, 5), eur("1"), "RENT"));
-    QVERIFY(run.rows().empty());
-    QCOMPARE(run.soldes()->reel, kMax);
-}
+    void failedCommandChangesNothing_data() {
+        QTest::addColumn<QString>("table"); // empty: a trigger that names a missing table
+        QTest::addColumn<int>("command");   // entry, deletion, marking, balance
+        for (int command : {0, 1, 2, 3})
+            QTest::addRow("command %d, Soldes refuses", command) << "Soldes" << command;
+        QTest::newRow("entry, En_cour refuses") << "En_cour" << 0;
+        QTest::newRow("entry, engine error in English") << "" << 0;
+    }
+    void failedCommandChangesNothing() {
+        QFETCH(QString, table);
+        QFETCH(int, command);
+        TestRun run;
+        run.createFiles();
+        run.addRow("2003-12-05", "12.5", "CB");
+        run.setSoldes("7", "3");
+        if (table.isEmpty())
+            run.exec("CREATE TRIGGER broken BEFORE INSERT ON En_cour "
+                     "BEGIN INSERT INTO nowhere VALUES (1); END");
+        else
+            run.failChangesOf(table);
+        const auto rowsBefore = run.rows();
+        AccountDb db(run.dbPath());
+        const Operation op = db.readRegister().operations.at(0);
+        const std::function<void()> commands[] = {
+            [&] { db.addOperation(QDate(2003, 12, 5), eur("1"), "CB"); },
+            [&] { db.deleteOperation(op); }, [&] { db.markOperation(op); },
+            [&] { db.setBalance(BalanceField::Reel, eur("1")); }};
+        try {
+            commands[command]();
+            QFAIL("the command went through");
+        } catch (const AccountDbError& e) {
+            QCOMPARE(e.reason(), table.isEmpty()
+                                     ? "erreur inattendue de la base de données (code 1)"
+                                     : "une valeur a été refusée par la base");
+        }
+        QCOMPARE(run.rows(), rowsBefore);
+        QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{70000, 30000}));
+    }
+
+    // Each row: the call on the seam ("message|caption|icon|buttons|text" or
+    // "input|title|prompt|default"), what the screen shows
+    // ("title|text|icon|buttons"), the button pressed or the text typed, and
+    // the answer returned.
+    void realDialogs_data() {
+        QTest::addColumn<QString>("row");
+        QTest::newRow("critical") << "message|Attention|3|ok|a\r\nb>Attention|a\nb|3|OK>OK>ok";
+        QTest::newRow("no caption, no")
+            << "message||2|yesno|Sûr ?>BRELUNE|Sûr ?|4|&Non &Oui>&Non>no";
+        QTest::newRow("exclamation, yes") << "message|M|1|yesno|x>M|x|2|&Non &Oui>&Oui>yes";
+        QTest::newRow("no icon") << "message|M|0|ok|y>M|y|0|OK>OK>ok";
+        QTest::newRow("input typed") << "input|SOLDE|entrez|Un Milliard>SOLDE|entrez|Un "
+                                        "Milliard|Annuler OK>12.5>12.5";
+        QTest::newRow("input cancelled") << "input|T|p|d>T|p|d|Annuler OK>Annuler>(cancelled)";
+    }
+    void realDialogs() {
+        QFETCH(QString, row);
+        const QStringList r = row.split('>');
+        const QStringList f = r[0].split('|');
+        const QString press = r[2];
+        QVERIFY(installQtFrench());
+        QtDialogs dialogs;
+        QString seen, answer;
+        if (f[0] == "message") {
+            whenShown<QMessageBox>(&seen, [=](QMessageBox* box) {
+                for (auto* b : box->buttons())
+                    if (b->text() == press)
+                        QTimer::singleShot(0, b, &QAbstractButton::click);
+                return box->text() + '|' + QString::number(box->icon());
+            });
+            const Answer a = dialogs.message(f[4], f[1], Icon(f[2].toInt()),
+                                             f[3] == "ok" ? Buttons::Ok : Buttons::YesNo);
+            answer = a == Answer::Ok ? "ok" : a == Answer::Yes ? "yes" : "no";
+        } else {
+            whenShown<QInputDialog>(&seen, [=](QInputDialog* box) {
+                const QString shown = box->labelText() + '|' + box->textValue();
+                box->setTextValue(press);
+                QTimer::singleShot(0, box,
+                                   press == "Annuler" ? &QDialog::reject : &QDialog::accept);
+                return shown;
+            });
+            answer = dialogs.input(f[2], f[1], f[3]).value_or("(cancelled)");
+        }
+        QCOMPARE(seen, r[1]);
+        QCOMPARE(answer, r[3]);
+    }
+};
 
 QTEST_MAIN(TestPlatform)
 #include "test_platform.moc"

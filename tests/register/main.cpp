@@ -1,4 +1,4 @@
-// The register's test program: the view and its refresh, then the commands.
+// The register's test program: its rules, then the main window and its commands.
 #include <QApplication>
 
 int runRegisterTests(int argc, char* argv[]);
@@ -6,7 +6,6 @@ int runCommandTests(int argc, char* argv[]);
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    const int viewFailures = runRegisterTests(argc, argv);
-    const int commandFailures = runCommandTests(argc, argv);
-    return viewFailures + commandFailures;
+    const int failures = runRegisterTests(argc, argv);
+    return failures + runCommandTests(argc, argv);
 }

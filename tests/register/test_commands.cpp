@@ -1,18 +1,12 @@
-// The register commands: typing an amount, entering an operation, setting
-// the balances, searching by amount and deleting.
+// The register in the main window: its refresh and balance strip, typing an amount, entering an
+// operation, setting the balances, searching by amount and deleting.
 #include "app/frmcompte.h"
-#include "register/amount_reading.h"
 #include "register/line_list.h"
 #include "register/register_view.h"
 #include "test_run.h"
 
-#include <QAction>
-#include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace brelune;
 using namespace brelune::test;
@@ -27,66 +21,103 @@ const QString kTooLong =
 const QString kNoPayment =
     msg("Et le payement !", "critical", "OK", "vous n'avez pas rentré de payement !");
 const QString kOnlyDigits = msg("Montant", "exclamation", "OK", "Seul les chiffres sont permis !");
+const QString kFaux = msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
+const QString kReel = "input|Nouveau SOLDE|entrez le nouveau solde réel|Un Milliard";
+const QString kBanc = "input|Nouveau SOLDE|entrez le nouveau solde bancaire|Un Milliard";
+const QString kSoldeZero = msg("Attention", "question", "YesNo",
+                               "vous n'avez rien entré ! voulez-vous changer ce solde ?");
 const QString kSearchInput = "input|Suppression définitive !|Entrer le montant recherché :|montant";
 const QString kSearchZero =
     msg("un Montant SVP", "question", "YesNo",
         "vous n'avez pas entré de montant ! \r\nVoulez-vous en entrer un ?");
+const QString kConfirm = msg("Attention : Suppression définitive !", "question", "YesNo",
+                             "Voulez vous supprimer cet enregistrement ?\r\nMontant : ");
 const QString kNotFound = msg("BRELUNE", "none", "OK", "Le montant recherché n'existe pas !");
-const QString kFaux = msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
-const QString kSoldeZero = msg("Attention", "question", "YesNo",
-                               "vous n'avez rien entré ! voulez-vous changer ce solde ?");
+const QString kAmountTooLarge = msg("Et le montant alors !", "critical", "OK",
+                                    "Ce montant est trop grand pour être enregistré !");
+const QString kSoldeTooLarge =
+    msg("Nouveau SOLDE", "exclamation", "OK", "Ce solde est trop grand pour être enregistré !");
+const QString kGone = "le fichier est introuvable ou ne peut pas être ouvert";
+const QString kJunk = "ce fichier n'est pas une base de données BRELUNE";
 
-QString confirmDelete(const QString& amount) {
-    return msg("Attention : Suppression définitive !", "question", "YesNo",
-               "Voulez vous supprimer cet enregistrement ?\r\nMontant : " + amount);
+QString dbProblem(const QString& path, const QString& reason, bool wasWriting = false) {
+    return msg("BRELUNE", "critical", "OK",
+               "La base de données « " + path + " » ne peut pas être utilisée : " + reason +
+                   (wasWriting ? ".\r\nRien n'a été enregistré." : "."));
 }
 
-// Types text into a widget key by key, letters outside ASCII included, with
-// the keyboard focus in it as when the user types.
-void typeInto(QWidget* widget, const QString& text) {
-    QApplication::setActiveWindow(widget->window());
-    widget->setFocus();
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
+// A run (in English for a data row tagged "en ...") on operations "day amount payment" of December
+// 2003 (row ids 1, 2...) and Soldes (no row for a null reel), with its main window loaded.
+struct Book {
+    TestRun run{QByteArray(QTest::currentDataTag()).startsWith("en ") ? Locale::english()
+                                                                      : Locale::french()};
+    Frmcompte frame{run.ctx};
 
-// A run with both files and its main window loaded.
-struct Window {
-    explicit Window(TestRun& run) : run(run), frame(run.ctx) {
-        frame.resize(640, 480);
+    explicit Book(const QStringList& rows = {}, const char* reel = "0", const char* banc = "0") {
+        run.createFiles();
+        for (const QString& r : rows)
+            run.addRow("2003-12-0" + r.left(1), qPrintable(r.section(' ', 1, 1)),
+                       r.section(' ', 2));
+        run.clearSoldes();
+        if (reel)
+            run.setSoldes(reel, banc);
         frame.show();
-        if (!frame.Form_Load())
-            qFatal("the main window did not load");
+        frame.Form_Load();
     }
-    QComboBox* combo1() const { return child<QComboBox>(&frame, "Combo1"); }
-    QLineEdit* text1() const { return child<QLineEdit>(&frame, "Text1"); }
-    QComboBox* combo2() const { return child<QComboBox>(&frame, "Combo2"); }
     LineList* list() const { return child<LineList>(&frame, "List1"); }
-    QString verdict() const { return child<QLabel>(&frame, "Label1_4")->text(); }
-    RegisterView* view() const { return frame.registerView(); }
-
-    // Types the line as a user does (the amount box's filter aside).
-    void enter(const QString& date, const QString& amount, const QString& payment) {
-        combo1()->clearEditText();
-        typeInto(combo1(), date);
-        text1()->setText(amount);
-        combo2()->clearEditText();
-        typeInto(combo2(), payment);
+    QComboBox* combo(int i) const { return child<QComboBox>(&frame, QString("Combo%1").arg(i)); }
+    QLineEdit* text1() const { return child<QLineEdit>(&frame, "Text1"); }
+    QLabel* label(int i) const { return child<QLabel>(&frame, QString("Label1_%1").arg(i)); }
+    QStringList shown() { return run.dialogs.takeShown(); }
+    void menu(const char* item) { child<QAction>(&frame, item)->trigger(); }
+    // Types "date|amount|payment" as a user does and clicks Enregistrer.
+    void enter(const QString& line) {
+        const QStringList f = line.split('|');
+        text1()->setText(f[1]); // the amount box's filter aside
+        for (int i : {1, 2}) {
+            combo(i)->clearEditText();
+            for (const QChar c : f[i == 1 ? 0 : 2]) // letters outside ASCII too
+                QTest::sendKeyEvent(QTest::Click, combo(i), Qt::Key_unknown, c, Qt::NoModifier);
+        }
         QTest::mouseClick(child<QPushButton>(&frame, "Command1"), Qt::LeftButton);
     }
-    void menu(const char* item) { child<QAction>(&frame, item)->trigger(); }
-    // Selects lines of List1 as a click or a drag across them does, then
-    // lets the event loop deliver the selection.
+    // Selects lines of List1 as a click or a drag does; the event loop delivers the selection.
     void select(std::initializer_list<int> rows) {
         for (int row : rows)
-            list()->selectionModel()->select(list()->model()->index(row, 0),
-                                             QItemSelectionModel::ClearAndSelect);
+            list()->setCurrentIndex(list()->model()->index(row, 0));
         QCoreApplication::processEvents();
     }
-    void select(int row) { select({row}); }
+};
 
-    TestRun& run;
-    Frmcompte frame;
+struct Refresh {
+    const char* reel;
+    QString lines, strip; // strip: the five labels' captions and tool-tips
+    QStringList dialogs;
+    QByteArray junk; // written over the database at the end; none: the file is gone
+};
+struct Entry { // typed in an empty book; refused when nothing is stored
+    QString line;
+    QStringList dialogs = {};
+    StoredRow stored = {};
+    qint64 reel = 0;
+    QString shown = {};   // the register line after its date and "_____"
+    bool failing = false; // Soldes refuses every change
+};
+struct Prompt { // a command asking for an amount, in a book that agrees: RENT 1, Réel 3, Bancaire 2
+    const char* item;
+    QStringList script, dialogs; // script: typed texts, "(cancel)", "(yes)", "(no)"
+    StoredSoldes after;
+    bool noSoldesRow = false;
+};
+const QStringList kSix{"5 12.5 CB", "5 12.5 CB", "5 12.5 CB", "1 40 RENT", "4 -7.25 CB", "2 0 CB"};
+struct Deletion { // in kSix, Réel 9.75 (agreeing): the amount typed, then asked about; lines found
+    QString typed, asked;
+    QStringList lines;
+    int clicked; // dragged from the first line
+    std::vector<qint64> left;
+    qint64 reel;
+    Answer answer = Answer::Yes;
+    bool failing = false; // Soldes refuses every change
 };
 
 } // namespace
@@ -94,431 +125,256 @@ struct Window {
 class TestCommands : public QObject {
     Q_OBJECT
 private slots:
-    void typingInTheAmountBox();
-    void amountReading_data();
-    void amountReading();
-    void refusedEntries_data();
-    void refusedEntries();
-    void recordedEntries_data();
-    void recordedEntries();
-    void failedEntryStoresNothing();
-    void setBalance_data();
-    void setBalance();
-    void setBalanceCreatesMissingRow();
-    void searchAndDelete_data();
-    void searchAndDelete();
-    void unreadableDuringSearch();
-    void answeringNoOrNothing();
-    void entryThenDeletionLeavesReel();
+    void refresh_data() {
+        QTest::addColumn<Refresh>("r");
+        QTest::newRow("fr agreeing")
+            << Refresh{"57.5",
+                       "     01/12/2003_____30,00 €_____CB|     05/12/2003_____100,00 €____RENT|"
+                       "     05/12/2003_____12,50 €_____PRÉL",
+                       "Réel : ||57,50€|Solde REEL en francs : 377,18 F|Bancaire : ||0,00€|"
+                       "Solde BANCAIRE en francs : 0,00 F|Bon|Les comptes sont bons",
+                       {},
+                       {}};
+        QTest::newRow("en wrong by 0.98")
+            << Refresh{"58.48",
+                       "     12/1/2003_____30.00 €_____CB|     12/5/2003_____100.00 €____RENT|"
+                       "     12/5/2003_____12.50 €_____PRÉL",
+                       "Réel : ||58.48€|Solde REEL en francs : 383.60 F|Bancaire : ||0.00€|"
+                       "Solde BANCAIRE en francs : 0.00 F|Faux|Les comptes sont faux, attention",
+                       {kFaux},
+                       QByteArray(4096, 'x')};
+    }
+    void refresh() {
+        QFETCH(Refresh, r);
+        // By date; rows of one date keep the order they were stored in.
+        Book b({"5 100 RENT", "1 30 CB", "5 12.5 PRÉL"}, nullptr);
+        QCOMPARE(b.label(0)->text(), "Pas d'enregistrement");
+        QCOMPARE(b.label(0)->width(), b.frame.registerView()->width());
+        QVERIFY(!b.label(1)); // not created without balances
+        b.run.setSoldes(r.reel, "0");
+        b.frame.registerView()->load_compte();
+        b.shown();
+        b.frame.registerView()->load_compte(); // a second refresh doubles neither lines nor labels
+        QCOMPARE(b.list()->lines().join('|'), r.lines);
+        QStringList strip;
+        QList<int> geometry;
+        for (int i = 0; i < 5; ++i) {
+            strip << b.label(i)->text() << b.label(i)->toolTip();
+            geometry << b.label(i)->x() << b.label(i)->width();
+            QCOMPARE(b.label(i)->alignment(), Qt::AlignCenter);
+            QCOMPARE(b.label(i)->y(), b.label(0)->y());
+        }
+        QCOMPARE(strip.join('|'), r.strip);
+        QCOMPARE(geometry, (QList<int>{0, 80, 80, 160, 240, 128, 368, 160, 528, 112}));
+        QCOMPARE(b.shown(), r.dialogs);
+        QCOMPARE(b.frame.findChildren<QLabel*>(QRegularExpression("^Label1_")).size(), 5);
+        QCOMPARE(b.run.rows().size(), std::size_t(3)); // nothing is corrected
+        // The Soldes row gone: Label1(0) spans the strip, the others stay.
+        b.run.clearSoldes();
+        b.frame.registerView()->load_compte();
+        QCOMPARE(b.label(0)->width(), b.frame.registerView()->width());
+        QVERIFY(b.label(4)->isVisible());
+        QCOMPARE(b.label(4)->text(), r.strip.section('|', 8, 8));
+        // An unreadable database: no stale line nor verdict, and no file created.
+        QVERIFY(QFile::remove(b.run.dbPath()));
+        if (!r.junk.isEmpty())
+            writeFile(b.run.dbPath(), r.junk);
+        b.frame.registerView()->load_compte();
+        QCOMPARE(b.shown(),
+                 QStringList{dbProblem(b.run.dbPath(), r.junk.isEmpty() ? kGone : kJunk)});
+        QVERIFY(b.list()->lines().isEmpty());
+        QCOMPARE(b.label(0)->text(), "Comptes illisibles");
+        QVERIFY(!b.label(4)->isVisible());
+        QCOMPARE(QFile::exists(b.run.dbPath()), !r.junk.isEmpty());
+    }
+
+    void typingInTheAmountBox() {
+        Book b;
+        QLineEdit* box = b.text1();
+        QTest::keyClicks(box, "12a.5,-");
+        // Enter and Space are refused; Backspace, moving and Ctrl+A type no character.
+        QTest::keySequence(box, QKeySequence("Return, Space, Backspace, Left, Ctrl+A"));
+        QCOMPARE(box->text(), "12.5,");
+        QCOMPARE(b.shown(), QStringList(3, kOnlyDigits));
+        QVERIFY(b.run.rows().empty()); // Enter records nothing
+        // Pasted and AltGr text goes through the same filter.
+        QGuiApplication::clipboard()->setText("12abc");
+        QTest::keySequence(box, QKeySequence("Ctrl+V, Ctrl+Alt+E"));
+        QCOMPARE(b.shown(), QStringList(2, kOnlyDigits));
+        // So is the X11 selection pasted by a middle click, where there is one.
+        if (QGuiApplication::clipboard()->supportsSelection()) {
+            QGuiApplication::clipboard()->setText("9x", QClipboard::Selection);
+            QTest::mouseClick(box, Qt::MiddleButton);
+            QCOMPARE(b.shown(), QStringList{kOnlyDigits});
+        }
+        QGuiApplication::clipboard()->setText("-3");
+        QTest::keySequence(box, QKeySequence("End, Ctrl+V"));
+        QCOMPARE(box->text(), "12.5,-3");
+        QVERIFY(b.shown().isEmpty());
+    }
+
+    void entries_data() {
+        QTest::addColumn<Entry>("e");
+        QTest::newRow("untouched")
+            << Entry{"date||Payement", {kNoDate, kNoAmount, kTooLong, kNoPayment}};
+        QTest::newRow("zero amount") << Entry{"05/12/2003|0|CB", {kNoAmount}};
+        QTest::newRow("lone point") << Entry{"05/12/2003|.|CB", {kNoAmount}};
+        QTest::newRow("rounds to 0") << Entry{"05/12/2003|0.00001|CB", {kNoAmount}};
+        QTest::newRow("blank payment") << Entry{"05/12/2003|1|   ", {kNoPayment}};
+        QTest::newRow("six characters") << Entry{"05/12/2003|1|ABCDEF", {kTooLong}};
+        QTest::newRow("longer once upper-cased") << Entry{"05/12/2003|1|straß", {kTooLong}};
+        QTest::newRow("empty payment") << Entry{"05/12/2003|1|", {kNoPayment}};
+        QTest::newRow("not a date") << Entry{"31/02/2003|1|CB", {kNoDate}};
+        QTest::newRow("amount too large") << Entry{"05/12/2003|1e30|CB", {kAmountTooLarge}};
+        QTest::newRow("Soldes refuses") << Entry{.line = "05/12/2003|12|CB", .failing = true};
+        QTest::newRow("five letters, comma ends") << Entry{"05/12/2003|4,50|Prélè",
+                                                           {},
+                                                           {"2003-12-05", 40000, "PRÉLÈ"},
+                                                           -40000,
+                                                           "4,00 €______PRÉLÈ"};
+        QTest::newRow("negative, no completion")
+            << Entry{"05/12/2003|-5|RE", {}, {"2003-12-05", -50000, "RE"}, 50000, "-5,00 €_____RE"};
+        QTest::newRow("RENT, blanks around") << Entry{
+            "01/12/2003|20| rEnT ", {}, {"2003-12-01", 200000, "RENT"}, 200000, "20,00 €_____RENT"};
+        QTest::newRow("en 12/1/2003") << Entry{
+            "12/1/2003|7.25|Ch", {}, {"2003-12-01", 72500, "CH"}, -72500, "7.25 €______CH"};
+    }
+    void entries() {
+        QFETCH(Entry, e);
+        Book b;
+        if (e.failing)
+            b.run.failChangesOf("Soldes");
+        b.enter(e.line);
+        const QString refused =
+            dbProblem(b.run.dbPath(), "une valeur a été refusée par la base", true);
+        QCOMPARE(b.shown(), e.failing ? QStringList{refused} : e.dialogs);
+        const bool recorded = !e.stored.date.isEmpty();
+        QCOMPARE(b.run.rows(), recorded ? std::vector{e.stored} : std::vector<StoredRow>{});
+        QCOMPARE(b.run.soldes(), std::optional(StoredSoldes{e.reel, 0}));
+        const QString date = e.line.section('|', 0, 0);
+        QCOMPARE(b.list()->lines(), QStringList{recorded ? "     " + date + "_____" + e.shown
+                                                         : "     Pas d'enregistrement !"});
+        QCOMPARE(b.label(4)->text(), "Bon");
+        // A refused line stays as typed, to be corrected.
+        QCOMPARE(b.combo(1)->currentText() + '|' + b.text1()->text() + '|' +
+                     b.combo(2)->currentText(),
+                 recorded ? "date||Payement" : e.line);
+    }
+
+    void amountPrompts_data() {
+        QTest::addColumn<Prompt>("s");
+        const QStringList searchTwice{kSearchInput, kSearchZero, kSearchInput, kSearchZero};
+        QTest::newRow("negative, comma ends")
+            << Prompt{"Sbanc", {"-1234,56"}, {kBanc, kFaux}, {30000, -12340000}};
+        QTest::newRow("default text, then No")
+            << Prompt{"Sréel", {"Un Milliard", "(no)"}, {kReel, kSoldeZero}, {30000, 20000}};
+        QTest::newRow("cancelled, then No")
+            << Prompt{"Sbanc", {"(cancel)", "(no)"}, {kBanc, kSoldeZero}, {30000, 20000}};
+        QTest::newRow("0.00, Yes, then 1") << Prompt{
+            "Sréel", {"0.00", "(yes)", "1"}, {kReel, kSoldeZero, kReel, kFaux}, {10000, 20000}};
+        QTest::newRow("tiny value stored as 0")
+            << Prompt{"Sbanc", {"0.00001"}, {kBanc, kFaux}, {30000, 0}};
+        QTest::newRow("agreeing again") << Prompt{"Sbanc", {"2"}, {kBanc}, {30000, 20000}};
+        QTest::newRow("too large, then 7") << Prompt{
+            "Sréel", {"1e16", "7"}, {kReel, kSoldeTooLarge, kReel, kFaux}, {70000, 20000}};
+        QTest::newRow("no Soldes row: created")
+            << Prompt{"Sbanc", {"15"}, {kBanc, kFaux}, {{}, 150000}, true};
+        QTest::newRow("search: default text, Yes, nothing, No")
+            << Prompt{"Suppress", {"montant", "(yes)", "", "(no)"}, searchTwice, {30000, 20000}};
+    }
+    void amountPrompts() {
+        QFETCH(Prompt, s);
+        Book b({"5 1 RENT"}, s.noSoldesRow ? nullptr : "3", "2");
+        const QStringList registerLines = b.list()->lines();
+        b.text1()->setText("99"); // half-typed, lost by the reload
+        for (const QString& step : s.script)
+            if (step == "(cancel)")
+                b.run.dialogs.cancelInput();
+            else if (step == "(yes)" || step == "(no)")
+                b.run.dialogs.answer(step == "(yes)" ? Answer::Yes : Answer::No);
+            else
+                b.run.dialogs.type(step);
+        b.menu(s.item);
+        QCOMPARE(b.shown(), s.dialogs);
+        QCOMPARE(b.run.soldes(), std::optional(s.after));
+        QCOMPARE(b.run.rows().size(), std::size_t(1));
+        QCOMPARE(b.text1()->text(), s.script.endsWith("(no)") ? "99" : "");
+        QCOMPARE(b.list()->lines(), registerLines);
+        if (s.noSoldesRow) // the strip shows the row created, with an empty Réel
+            QCOMPARE(b.label(1)->text() + '|' + b.label(3)->text(), "|15,00€");
+    }
+
+    void searchAndDelete_data() {
+        QTest::addColumn<Deletion>("d");
+        const QStringList three(3, "05/12/2003 ---> 12,5    ---> CB");
+        QTest::newRow("second of three equal")
+            << Deletion{"12.5", "12,5", three, 1, {1, 3, 4, 5, 6}, 222500};
+        QTest::newRow("comma searches the whole part") << Deletion{
+            "40,75", "40", {"01/12/2003 ---> 40      ---> RENT"}, 0, {1, 2, 3, 5, 6}, -302500};
+        QTest::newRow("negative") << Deletion{
+            "-7.25", "-7,25", {"04/12/2003 ---> -7,25   ---> CB"}, 0, {1, 2, 3, 4, 6}, 25000};
+        QTest::newRow("answered No")
+            << Deletion{"12.5", "12,5", three, 2, {1, 2, 3, 4, 5, 6}, 97500, Answer::No};
+        QTest::newRow("failing") << Deletion{"12.5", "12,5",      three, 2, {1, 2, 3, 4, 5, 6},
+                                             97500,  Answer::Yes, true};
+    }
+    void searchAndDelete() {
+        QFETCH(Deletion, d);
+        Book b(kSix, "9.75");
+        QStringList registerLines = b.list()->lines();
+        b.run.dialogs.type(d.typed).answer(d.answer);
+        b.menu("Suppress");
+        QCOMPARE(b.list()->lines(), d.lines);
+        if (d.failing)
+            b.run.failChangesOf("Soldes");
+        b.select({0, d.clicked}); // one question, for the line selected last
+        const QString refused = "une valeur a été refusée par la base";
+        QCOMPARE(b.shown(), QStringList({kSearchInput, kConfirm + d.asked}) +
+                                (d.failing ? QStringList{dbProblem(b.run.dbPath(), refused, true)}
+                                           : QStringList{}));
+        QCOMPARE(b.run.rowIds(), d.left); // the very row clicked, among equal ones
+        QCOMPARE(b.run.soldes(), std::optional(StoredSoldes{d.reel, 0}));
+        QCOMPARE(b.label(4)->text(), "Bon");
+        // The register again, out of delete mode (a click asks nothing), less the line deleted.
+        QCOMPARE(b.list()->count(), int(d.left.size()));
+        for (const QString& line : b.list()->lines())
+            QVERIFY(registerLines.removeOne(line));
+        b.select({0});
+        QVERIFY(b.shown().isEmpty());
+    }
+
+    void searchGivenUpOrEnded() {
+        Book b(kSix, "9.75");
+        const QStringList registerLines = b.list()->lines();
+        // A search that finds nothing ("1e-9" is not 0) empties the list
+        // before it says so, and ends delete mode.
+        b.run.dialogs.type("12.5").type("1e-9");
+        b.menu("Suppress");
+        QStringList behindMessage{"(none)"};
+        b.run.dialogs.onMessage = [&] { behindMessage = b.list()->lines(); };
+        b.menu("Suppress");
+        QCOMPARE(b.shown(), (QStringList{kSearchInput, kSearchInput, kNotFound}));
+        QCOMPARE(behindMessage, QStringList{});
+        QCOMPARE(b.list()->lines(), registerLines);
+        b.select({0});
+        QVERIFY(b.shown().isEmpty());
+        // So does an entry.
+        b.run.dialogs.type("12.5");
+        b.menu("Suppress");
+        b.enter("05/12/2003|5|CB");
+        b.select({0});
+        QCOMPARE(b.shown(), QStringList{kSearchInput});
+        QCOMPARE(b.run.rows().size(), std::size_t(7));
+        // A search in an unreadable book leaves the window as it was, never "n'existe pas".
+        const QStringList registerNow = b.list()->lines();
+        QVERIFY(QFile::rename(b.run.dbPath(), b.run.dbPath() + ".moved"));
+        b.run.dialogs.type("12.5");
+        b.menu("Suppress");
+        QCOMPARE(b.shown(), (QStringList{kSearchInput, dbProblem(b.run.dbPath(), kGone)}));
+        QCOMPARE(b.list()->lines(), registerNow);
+        QVERIFY(!QFile::exists(b.run.dbPath()));
+    }
 };
-
-void TestCommands::typingInTheAmountBox() {
-    TestRun run;
-    run.createFiles();
-    Window w(run);
-    QTest::keyClicks(w.text1(), "12a.5");
-    QCOMPARE(w.text1()->text(), "12.5");
-    QTest::keyClick(w.text1(), Qt::Key_Return);
-    QTest::keyClick(w.text1(), Qt::Key_Space);
-    QTest::keyClicks(w.text1(), ",-");
-    QTest::keyClick(w.text1(), Qt::Key_Backspace);
-    QTest::keyClick(w.text1(), Qt::Key_Left);
-    QTest::keyClick(w.text1(), Qt::Key_A, Qt::ControlModifier); // select all: no character
-    QCOMPARE(w.text1()->text(), "12.5,");
-    QCOMPARE(run.dialogs.takeShown(), QStringList(3, kOnlyDigits));
-    QVERIFY(run.rows().empty()); // Enter records nothing
-    // Pasted and AltGr text goes through the same filter.
-    QGuiApplication::clipboard()->setText("12abc");
-    QTest::keyClick(w.text1(), Qt::Key_V, Qt::ControlModifier);
-    QTest::keyClick(w.text1(), Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
-    QCOMPARE(run.dialogs.takeShown(), QStringList(2, kOnlyDigits));
-    // So is the X11 selection pasted by a middle click, where there is one.
-    if (QGuiApplication::clipboard()->supportsSelection()) {
-        QGuiApplication::clipboard()->setText("9x", QClipboard::Selection);
-        QTest::mouseClick(w.text1(), Qt::MiddleButton);
-        QCOMPARE(run.dialogs.takeShown(), QStringList{kOnlyDigits});
-    }
-    QGuiApplication::clipboard()->setText("-3");
-    QTest::keyClick(w.text1(), Qt::Key_End);
-    QTest::keyClick(w.text1(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(w.text1()->text(), "12.5,-3");
-    QVERIFY(run.dialogs.takeShown().isEmpty());
-}
-
-// Each row: the typed text, then "zero?|stored|searched" where stored is
-// "out" out of the money range and searched is "none" when nothing can match.
-void TestCommands::amountReading_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("reading");
-    QTest::newRow("12.50") << "12.50"
-                           << "no|12,5|12,5";
-    QTest::newRow("comma stops") << "12,50"
-                                 << "no|12|12";
-    QTest::newRow("blanks dropped") << " 1 2.5\t"
-                                    << "no|12,5|12,5";
-    QTest::newRow("no-break and thin spaces") << "1\u00A0234\u202F567.8\u2009"
-                                              << "no|1234567,8|1234567,8";
-    QTest::newRow("sign") << "-3"
-                          << "no|-3|-3";
-    QTest::newRow("minus stops") << "1-2"
-                                 << "no|1|1";
-    QTest::newRow("exponent") << "1.5E3"
-                              << "no|1500|1500";
-    QTest::newRow("bare E") << "12E"
-                            << "no|12|12";
-    QTest::newRow("empty") << ""
-                           << "zero|0|0";
-    QTest::newRow("word") << "montant"
-                          << "zero|0|0";
-    QTest::newRow("tiny rounds to 0") << "0.00001"
-                                      << "no|0|none";
-    QTest::newRow("rounds half away") << "0.00005"
-                                      << "no|0,0001|none";
-    QTest::newRow("sixteen digits") << "12.50000000000001"
-                                    << "no|12,5|12,5";
-    QTest::newRow("largest") << "922337203685477.5807"
-                             << "no|922337203685477,5807|none";
-    QTest::newRow("too large") << "922337203685477.5808"
-                               << "no|out|out";
-    QTest::newRow("huge exponent") << "1e99999999"
-                                   << "no|out|out";
-}
-
-void TestCommands::amountReading() {
-    QFETCH(QString, text);
-    const TypedAmount a = readAmount(text);
-    const auto stored = a.toMoney();
-    const auto searched = a.searchedMoney();
-    const QString reading =
-        QStringList{a.isZero() ? "zero" : "no", stored ? stored->plain(u',') : "out",
-                    searched ? searched->plain(u',')
-                    : stored ? "none"
-                             : "out"}
-            .join('|');
-    QTEST(reading, "reading");
-}
-
-// Each row: the input line "date|amount|payment", then the messages.
-void TestCommands::refusedEntries_data() {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("untouched") << "date||Payement"
-                               << QStringList{kNoDate, kNoAmount, kTooLong, kNoPayment};
-    QTest::newRow("zero amount") << "05/12/2003|0|CB" << QStringList{kNoAmount};
-    QTest::newRow("lone point") << "05/12/2003|.|CB" << QStringList{kNoAmount};
-    QTest::newRow("rounds to 0") << "05/12/2003|0.00001|CB" << QStringList{kNoAmount};
-    QTest::newRow("blank payment") << "05/12/2003|1|   " << QStringList{kNoPayment};
-    QTest::newRow("six characters") << "05/12/2003|1|ABCDEF" << QStringList{kTooLong};
-    QTest::newRow("longer once upper-cased") << "05/12/2003|1|straß" << QStringList{kTooLong};
-    QTest::newRow("empty payment") << "05/12/2003|1|" << QStringList{kNoPayment};
-    QTest::newRow("not a date") << "31/02/2003|1|CB" << QStringList{kNoDate};
-    QTest::newRow("amount too large")
-        << "05/12/2003|1e30|CB"
-        << QStringList{msg("Et le montant alors !", "critical", "OK",
-                           "Ce montant est trop grand pour être enregistré !")};
-}
-
-void TestCommands::refusedEntries() {
-    QFETCH(QString, line);
-    TestRun run;
-    run.createFiles();
-    Window w(run);
-    const QStringList f = line.split('|');
-    w.enter(f[0], f[1], f[2]);
-    QTEST(run.dialogs.takeShown(), "messages");
-    QVERIFY(run.rows().empty());
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
-    // The line stays as typed, to be corrected.
-    QCOMPARE(w.combo1()->currentText() + '|' + w.text1()->text() + '|' + w.combo2()->currentText(),
-             line);
-}
-
-// Each row: the input line "date|amount|payment", the stored row, Réel
-// afterwards (from 0) and the register line.
-void TestCommands::recordedEntries_data() {
-    QTest::addColumn<bool>("french");
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<StoredRow>("row");
-    QTest::addColumn<qint64>("reel");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("CB lowers Réel")
-        << true << "05/12/2003|45.50|CB" << StoredRow{"2003-12-05", 455000, "CB"} << qint64(-455000)
-        << "     05/12/2003_____45,50 €_____CB";
-    QTest::newRow("rent raises Réel")
-        << true << "01/12/2003|100|rEnT" << StoredRow{"2003-12-01", 1000000, "RENT"}
-        << qint64(1000000) << "     01/12/2003_____100,00 €____RENT";
-    QTest::newRow("upper-cased by the language")
-        << true << "05/12/2003|3|Prél" << StoredRow{"2003-12-05", 30000, "PRÉL"} << qint64(-30000)
-        << "     05/12/2003_____3,00 €______PRÉL";
-    QTest::newRow("comma ends the amount")
-        << true << "05/12/2003|12,50|CB" << StoredRow{"2003-12-05", 120000, "CB"} << qint64(-120000)
-        << "     05/12/2003_____12,00 €_____CB";
-    QTest::newRow("negative amount")
-        << true << "05/12/2003|-5|CB" << StoredRow{"2003-12-05", -50000, "CB"} << qint64(50000)
-        << "     05/12/2003_____-5,00 €_____CB";
-    QTest::newRow("no completion from the list")
-        << true << "05/12/2003|10|RE" << StoredRow{"2003-12-05", 100000, "RE"} << qint64(-100000)
-        << "     05/12/2003_____10,00 €_____RE";
-    QTest::newRow("blanks around the payment")
-        << true << "05/12/2003|10| Rent " << StoredRow{"2003-12-05", 100000, "RENT"}
-        << qint64(100000) << "     05/12/2003_____10,00 €_____RENT";
-    QTest::newRow("english") << false << "12/1/2003|7.25|Ch" << StoredRow{"2003-12-01", 72500, "CH"}
-                             << qint64(-72500) << "     12/1/2003_____7.25 €______CH";
-}
-
-void TestCommands::recordedEntries() {
-    QFETCH(bool, french);
-    QFETCH(QString, line);
-    QFETCH(StoredRow, row);
-    QFETCH(qint64, reel);
-    TestRun run(french ? Locale::french() : Locale::english());
-    run.createFiles();
-    Window w(run);
-    const QStringList f = line.split('|');
-    w.enter(f[0], f[1], f[2]);
-    QVERIFY(run.dialogs.takeShown().isEmpty());
-    QCOMPARE(run.rows(), std::vector<StoredRow>{row});
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{reel, 0}));
-    QFETCH(QString, shown);
-    QCOMPARE(w.list()->lines(), QStringList{shown});
-    QCOMPARE(w.verdict(), "Bon");
-    QCOMPARE(w.combo1()->currentText() + '|' + w.text1()->text() + '|' + w.combo2()->currentText(),
-             "date||Payement");
-}
-
-void TestCommands::failedEntryStoresNothing() {
-    TestRun run;
-    run.createFiles();
-    Window w(run);
-    run.failChangesOf("Soldes");
-    w.enter("05/12/2003", "12", "CB");
-    QCOMPARE(run.dialogs.takeShown(),
-             QStringList{msg("BRELUNE", "critical", "OK",
-                             "La base de données « " + run.dbPath() +
-                                 " » ne peut pas être utilisée : une valeur a été refusée par la "
-                                 "base.\r\nRien n'a été enregistré.")});
-    QVERIFY(run.rows().empty());
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{0, 0}));
-    QCOMPARE(w.text1()->text(), "12"); // kept, to try again
-}
-
-void TestCommands::setBalance_data() {
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<QStringList>("script"); // typed texts, "(cancel)", "(yes)", "(no)"
-    QTest::addColumn<QStringList>("dialogs");
-    QTest::addColumn<StoredSoldes>("soldes");
-    const QString reel = "input|Nouveau SOLDE|entrez le nouveau solde réel|Un Milliard";
-    const QString banc = "input|Nouveau SOLDE|entrez le nouveau solde bancaire|Un Milliard";
-    const QString faux = msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
-    QTest::newRow("negative") << "Sréel" << QStringList{"-150.25"} << QStringList{reel, faux}
-                              << StoredSoldes{-1502500, 20000};
-    QTest::newRow("comma ends") << "Sbanc" << QStringList{"1234,56"} << QStringList{banc, faux}
-                                << StoredSoldes{30000, 12340000};
-    QTest::newRow("default text, then No")
-        << "Sréel" << QStringList{"Un Milliard", "(no)"} << QStringList{reel, kSoldeZero}
-        << StoredSoldes{30000, 20000};
-    QTest::newRow("cancelled, then No")
-        << "Sbanc" << QStringList{"(cancel)", "(no)"} << QStringList{banc, kSoldeZero}
-        << StoredSoldes{30000, 20000};
-    QTest::newRow("0.00, Yes, then 1")
-        << "Sréel" << QStringList{"0.00", "(yes)", "1"} << QStringList{reel, kSoldeZero, reel, faux}
-        << StoredSoldes{10000, 20000};
-    QTest::newRow("tiny value stored as 0")
-        << "Sbanc" << QStringList{"0.00001"} << QStringList{banc, faux} << StoredSoldes{30000, 0};
-    QTest::newRow("agreeing again")
-        << "Sbanc" << QStringList{"2"} << QStringList{banc} << StoredSoldes{30000, 20000};
-    QTest::newRow("too large, then 7")
-        << "Sréel" << QStringList{"1e16", "7"}
-        << QStringList{reel,
-                       msg("Nouveau SOLDE", "exclamation", "OK",
-                           "Ce solde est trop grand pour être enregistré !"),
-                       reel, faux}
-        << StoredSoldes{70000, 20000};
-}
-
-void TestCommands::setBalance() {
-    QFETCH(QString, item);
-    QFETCH(QStringList, script);
-    TestRun run;
-    run.createFiles();
-    run.addRow("2003-12-05", "1", "RENT");
-    run.setSoldes("3", "2"); // the book agrees: R - B = 1
-    Window w(run);
-    QVERIFY(run.dialogs.takeShown().isEmpty());
-    w.text1()->setText("99"); // half-typed, lost by the rebuild
-    for (const QString& step : script) {
-        if (step == "(cancel)")
-            run.dialogs.cancelInput();
-        else if (step == "(yes)" || step == "(no)")
-            run.dialogs.answer(step == "(yes)" ? Answer::Yes : Answer::No);
-        else
-            run.dialogs.type(step);
-    }
-    w.menu(item.toUtf8().constData());
-    QTEST(run.dialogs.takeShown(), "dialogs");
-    QVERIFY(run.dialogs.scriptDone());
-    QTEST(*run.soldes(), "soldes");
-    QCOMPARE(w.text1()->text(), script.endsWith("(no)") ? "99" : "");
-    QCOMPARE(run.rows().size(), std::size_t(1));
-}
-
-void TestCommands::setBalanceCreatesMissingRow() {
-    TestRun run;
-    run.createFiles();
-    run.clearSoldes();
-    Window w(run);
-    run.dialogs.type("15");
-    w.menu("Sbanc");
-    QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{{}, 150000}));
-    QCOMPARE(child<QLabel>(&w.frame, "Label1_1")->text(), "");
-    QCOMPARE(child<QLabel>(&w.frame, "Label1_3")->text(), "15,00€");
-}
-
-void TestCommands::searchAndDelete_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<int>("clicked");
-    QTest::addColumn<QString>("confirmation");
-    QTest::addColumn<QList<int>>("left"); // indexes of the stored rows left
-    QTest::addColumn<qint64>("reel");     // from 100
-    QTest::newRow("second of three equal")
-        << "12.5" << QStringList(3, "05/12/2003 ---> 12,5    ---> CB") << 1 << "12,5"
-        << QList<int>{0, 2, 3, 4, 5} << qint64(1125000);
-    QTest::newRow("comma searches the whole part")
-        << "40,75" << QStringList{"01/12/2003 ---> 40      ---> RENT"} << 0 << "40"
-        << QList<int>{0, 1, 2, 4, 5} << qint64(600000);
-    QTest::newRow("negative") << "-7.25" << QStringList{"04/12/2003 ---> -7,25   ---> CB"} << 0
-                              << "-7,25" << QList<int>{0, 1, 2, 3, 5} << qint64(927500);
-    QTest::newRow("zero amount") << "1e-9" << QStringList{} << -1 << ""
-                                 << QList<int>{0, 1, 2, 3, 4, 5} << qint64(1000000);
-}
-
-void TestCommands::searchAndDelete() {
-    QFETCH(QString, typed);
-    QFETCH(QStringList, lines);
-    QFETCH(int, clicked);
-    QFETCH(QString, confirmation);
-    QFETCH(QList<int>, left);
-    TestRun run;
-    run.createFiles();
-    const std::vector<qint64> ids{
-        run.addRow("2003-12-05", "12.5", "CB"),  run.addRow("2003-12-05", "12.5", "CB"),
-        run.addRow("2003-12-05", "12.5", "CB"),  run.addRow("2003-12-01", "40", "RENT"),
-        run.addRow("2003-12-04", "-7.25", "CB"), run.addRow("2003-12-02", "0", "CB")};
-    run.setSoldes("100", "0");
-    Window w(run);
-    run.dialogs.takeShown();
-    run.dialogs.type(typed);
-    w.menu("Suppress");
-    if (lines.isEmpty()) { // "1e-9" is not 0: it is searched, and nothing has it
-        QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, kNotFound, kFaux}));
-        return;
-    }
-    QCOMPARE(w.list()->lines(), lines);
-    run.dialogs.answer(Answer::Yes);
-    w.select({0, clicked}); // dragged from the first line: one question, for the last
-    QCOMPARE(run.dialogs.takeShown(),
-             (QStringList{kSearchInput, confirmDelete(confirmation), kFaux}));
-    std::vector<qint64> expected;
-    for (int i : left)
-        expected.push_back(ids[std::size_t(i)]);
-    QCOMPARE(run.rowIds(), expected); // the very row clicked, among equal ones
-    QTEST(*run.soldes()->reel, "reel");
-    QCOMPARE(run.soldes()->bancaire, qint64(0));
-    // The window is loaded again: the whole register, out of delete mode.
-    QCOMPARE(w.list()->count(), int(expected.size()));
-    QVERIFY(w.list()->lines().first().startsWith("     "));
-    w.select(0);
-    QCOMPARE(run.rowIds(), expected);
-}
-
-void TestCommands::unreadableDuringSearch() {
-    TestRun run;
-    run.createFiles();
-    run.addRow("2003-12-05", "12", "RENT");
-    run.setSoldes("12", "0");
-    Window w(run);
-    const QStringList registerLines = w.list()->lines();
-    QVERIFY(QFile::rename(run.dbPath(), run.dbPath() + ".moved"));
-    run.dialogs.type("12");
-    w.menu("Suppress");
-    QCOMPARE(run.dialogs.takeShown(),
-             (QStringList{kSearchInput, msg("BRELUNE", "critical", "OK",
-                                            "La base de données « " + run.dbPath() +
-                                                " » ne peut pas être utilisée : le fichier est "
-                                                "introuvable ou ne peut pas être ouvert.")}));
-    QCOMPARE(w.list()->lines(), registerLines); // never "n'existe pas" on an unread book
-    QVERIFY(!QFile::exists(run.dbPath()));
-}
-
-void TestCommands::answeringNoOrNothing() {
-    TestRun run;
-    run.createFiles();
-    run.addRow("2003-12-05", "40", "CB");
-    run.addRow("2003-12-05", "40", "CB");
-    run.setSoldes("-80", "0");
-    Window w(run);
-    const QStringList registerLines = w.list()->lines();
-
-    // The default text: asked again, then given up.
-    run.dialogs.type("montant").answer(Answer::Yes).type("").answer(Answer::No);
-    w.menu("Suppress");
-    QCOMPARE(run.dialogs.takeShown(),
-             (QStringList{kSearchInput, kSearchZero, kSearchInput, kSearchZero}));
-    QCOMPARE(w.list()->lines(), registerLines);
-
-    // No to the confirmation: nothing deleted, the register again, and a
-    // later click deletes nothing.
-    run.dialogs.type("40").answer(Answer::No);
-    w.menu("Suppress");
-    QCOMPARE(w.list()->lines(), QStringList(2, "05/12/2003 ---> 40      ---> CB"));
-    w.select(1);
-    QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, confirmDelete("40")}));
-    QCOMPARE(w.list()->lines(), registerLines);
-    w.select(1);
-    QVERIFY(run.dialogs.takeShown().isEmpty());
-
-    // A search that finds nothing empties the list before it says so, and
-    // ends delete mode.
-    run.dialogs.type("40").type("41");
-    w.menu("Suppress");
-    QStringList behindMessage{"(none)"};
-    run.dialogs.onMessage = [&] { behindMessage = w.list()->lines(); };
-    w.menu("Suppress");
-    run.dialogs.onMessage = nullptr;
-    QCOMPARE(run.dialogs.takeShown(), (QStringList{kSearchInput, kSearchInput, kNotFound}));
-    QCOMPARE(behindMessage, QStringList{});
-    QCOMPARE(w.list()->lines(), registerLines);
-    w.select(0);
-    QVERIFY(run.dialogs.takeShown().isEmpty());
-
-    // An entry refreshes the register and ends delete mode too.
-    run.dialogs.type("40");
-    w.menu("Suppress");
-    w.enter("05/12/2003", "5", "CB");
-    run.dialogs.takeShown();
-    w.select(0);
-    QVERIFY(run.dialogs.takeShown().isEmpty());
-    QCOMPARE(run.rows().size(), std::size_t(3));
-    QCOMPARE(w.verdict(), "Bon");
-}
-
-void TestCommands::entryThenDeletionLeavesReel() {
-    TestRun run;
-    run.createFiles();
-    run.setSoldes("250.1", "3");
-    run.addRow("2003-12-01", "247.1", "RENT");
-    Window w(run);
-    for (const char* payment : {"Rent", "CB"}) {
-        w.enter("05/12/2003", "33.33", payment);
-        run.dialogs.type("33.33").answer(Answer::Yes);
-        w.menu("Suppress");
-        w.select(0);
-        QCOMPARE(run.soldes(), std::optional<StoredSoldes>(StoredSoldes{2501000, 30000}));
-        QCOMPARE(w.verdict(), "Bon");
-    }
-    QCOMPARE(run.rows().size(), std::size_t(1));
-}
 
 int runCommandTests(int argc, char* argv[]) {
     TestCommands tests;

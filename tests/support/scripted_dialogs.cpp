@@ -2,53 +2,9 @@
 
 namespace brelune::test {
 
-namespace {
-
-QString iconName(Icon icon) {
-    switch (icon) {
-    case Icon::None:
-        return QStringLiteral("none");
-    case Icon::Exclamation:
-        return QStringLiteral("exclamation");
-    case Icon::Question:
-        return QStringLiteral("question");
-    case Icon::Critical:
-        return QStringLiteral("critical");
-    }
-    return {};
-}
-
-} // namespace
-
 QString msg(const QString& caption, const QString& icon, const QString& buttons,
             const QString& text) {
     return QStringList{QStringLiteral("message"), caption, icon, buttons, text}.join(u'|');
-}
-
-ScriptedDialogs& ScriptedDialogs::answer(Answer a) {
-    script_.push_back({Kind::Message, a, {}, false});
-    return *this;
-}
-
-ScriptedDialogs& ScriptedDialogs::type(const QString& text) {
-    script_.push_back({Kind::Input, Answer::Ok, text, false});
-    return *this;
-}
-
-ScriptedDialogs& ScriptedDialogs::cancelInput() {
-    script_.push_back({Kind::Input, Answer::Ok, {}, true});
-    return *this;
-}
-
-ScriptedDialogs& ScriptedDialogs::choose(const QString& path) {
-    script_.push_back({Kind::File, Answer::Ok, path, false});
-    return *this;
-}
-
-QStringList ScriptedDialogs::takeShown() {
-    QStringList lines;
-    lines.swap(shown_);
-    return lines;
 }
 
 std::optional<ScriptedDialogs::Step> ScriptedDialogs::next(Kind kind) {
@@ -64,7 +20,8 @@ std::optional<ScriptedDialogs::Step> ScriptedDialogs::next(Kind kind) {
 
 Answer ScriptedDialogs::message(const QString& text, const QString& caption, Icon icon,
                                 Buttons buttons) {
-    shown_ << msg(caption, iconName(icon),
+    static const char* const icons[] = {"none", "exclamation", "question", "critical"};
+    shown_ << msg(caption, QString::fromLatin1(icons[int(icon)]),
                   buttons == Buttons::Ok ? QStringLiteral("OK") : QStringLiteral("YesNo"), text);
     if (onMessage)
         onMessage();
@@ -83,20 +40,20 @@ std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QStri
     return step->text;
 }
 
-QString ScriptedDialogs::openFile(const QString& title, const QString& filterName,
-                                  const QString& pattern, const QString& initialDir) {
-    shown_ << QStringList{QStringLiteral("open"), title, filterName, pattern, initialDir}.join(
-        u'|');
+QString ScriptedDialogs::file(const char* kind, const QStringList& fields) {
+    shown_ << QString::fromLatin1(kind) + u'|' + fields.join(u'|');
     const auto step = next(Kind::File);
     return step ? step->text : QString();
 }
 
+QString ScriptedDialogs::openFile(const QString& title, const QString& filterName,
+                                  const QString& pattern, const QString& initialDir) {
+    return file("open", {title, filterName, pattern, initialDir});
+}
+
 QString ScriptedDialogs::saveFile(const QString& title, const QString& filterName,
                                   const QString& pattern, const QString& initialDir) {
-    shown_ << QStringList{QStringLiteral("save"), title, filterName, pattern, initialDir}.join(
-        u'|');
-    const auto step = next(Kind::File);
-    return step ? step->text : QString();
+    return file("save", {title, filterName, pattern, initialDir});
 }
 
 } // namespace brelune::test

@@ -14,16 +14,17 @@ namespace brelune::test {
 
 class ScriptedDialogs : public Dialogs {
 public:
-    // Answers, in the order the dialogs will be shown.
-    ScriptedDialogs& answer(Answer a);            // a Yes/No box (OK boxes need none)
-    ScriptedDialogs& type(const QString& text);   // an input box, OK pressed
-    ScriptedDialogs& cancelInput();               // an input box, cancelled
-    ScriptedDialogs& choose(const QString& path); // a file dialog ("" cancels)
+    // Answers, in the order the dialogs will be shown: a Yes/No box (OK
+    // boxes need none), an input box, a file dialog ("" cancels).
+    ScriptedDialogs& answer(Answer a) { return then({Kind::Message, a, {}, false}); }
+    ScriptedDialogs& type(const QString& text) { return then({Kind::Input, {}, text, false}); }
+    ScriptedDialogs& cancelInput() { return then({Kind::Input, {}, {}, true}); }
+    ScriptedDialogs& choose(const QString& path) { return then({Kind::File, {}, path, false}); }
 
     // One line a dialog: "message|caption|icon|buttons|text",
     // "input|title|prompt|default", "open|title|filter|pattern|folder".
     const QStringList& shown() const { return shown_; }
-    QStringList takeShown();
+    QStringList takeShown() { return std::exchange(shown_, {}); }
     bool unexpected() const { return unexpected_; }
     // Called as each message box is shown, to look at the windows behind it.
     std::function<void()> onMessage;
@@ -46,7 +47,12 @@ private:
         QString text;
         bool cancelled = false;
     };
+    ScriptedDialogs& then(Step step) {
+        script_.push_back(std::move(step));
+        return *this;
+    }
     std::optional<Step> next(Kind kind);
+    QString file(const char* kind, const QStringList& fields);
 
     std::deque<Step> script_;
     QStringList shown_;
