@@ -84,7 +84,7 @@ std::optional<Text> load(const QString& path) {
 std::optional<QByteArray> serialise(const Text& text) {
     QByteArray out = text.bom;
     for (const Line& line : text.lines) {
-        if (!out.isEmpty() && !out.endsWith('\n'))
+        if (out.size() > text.bom.size() && !out.endsWith('\n'))
             out += text.newline; // a last line without its end, followed now
         if (!line.raw.isEmpty()) {
             out += line.raw;

@@ -119,8 +119,8 @@ private slots:
                           "[b]\r\nz=9\r\n[c]\r\nn=new\r\n")
             << "A/k1=un;b/k1=(none);a/K2=vêtements €;x/y=(none)";
         QTest::newRow("UTF-8 stays")
-            << QByteArray("[v]\nt=Surgel\xC3\xA9s\n") << "v/u=Crème"
-            << QByteArray("[v]\nt=Surgel\xC3\xA9s\nu=Cr\xC3\xA8me\n") << "v/t=Surgelés";
+            << QByteArray("\xEF\xBB\xBF[v]\nt=Surgel\xC3\xA9s\n") << "v/u=Crème"
+            << QByteArray("\xEF\xBB\xBF[v]\nt=Surgel\xC3\xA9s\nu=Cr\xC3\xA8me\n") << "v/t=Surgelés";
         QTest::newRow("outside the code page")
             << QByteArray("[a]\r\nk=v\xEAt\r\n") << "a/j=Ωmega"
             << QByteArray("[a]\r\nk=v\xC3\xAAt\r\nj=\xCE\xA9mega\r\n") << "a/k=vêt;a/j=Ωmega";
