@@ -1,4 +1,4 @@
-// The reconciliation window: opened, searching, marking, failing, and visited from the main one.
+// The reconciliation window: searching, marking, failing, and opened from the main window.
 #include "app/frmcompte.h"
 #include "platform/twips.h"
 #include "reconcile/pointage.h"
@@ -16,16 +16,16 @@ const QString kRefused = msg("BRELUNE", "exclamation", "OK", "Le montant en chif
 const QString kNotFound = msg("BRELUNE", "none", "OK", "La recherche n'existe pas !");
 const QString kAsk = "Voulez vous pointer cet enregistrement ?\r\nMontant : ";
 
-static QString dbProblem(const QString& path, const QString& reason, bool wasWriting) {
+static QString dbProblem(const QString& reason, bool wasWriting = false) { // "DB": the base's path
     return msg("BRELUNE", "critical", "OK",
-               "La base de données « " + path + " » ne peut pas être utilisée : " + reason +
+               "La base de données « DB » ne peut pas être utilisée : " + reason +
                    (wasWriting ? ".\r\nRien n'a été enregistré." : "."));
 }
 
-static QList<Pointage*> pointages(bool visibleOnly = false) { // the reconciliation windows
+static QList<Pointage*> pointages() { // the reconciliation windows on screen
     QList<Pointage*> found;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* p = qobject_cast<Pointage*>(w); p && (p->isVisible() || !visibleOnly))
+        if (auto* p = qobject_cast<Pointage*>(w); p && p->isVisible())
             found << p;
     return found;
 }
@@ -34,17 +34,19 @@ static QList<Pointage*> pointages(bool visibleOnly = false) { // the reconciliat
 // (row ids 1, 2...) and Soldes "Réel, Bancaire" (NULL: empty, "none": no row).
 struct Book {
     TestRun run{QTest::currentDataTag() == QByteArray("en") ? Locale::english() : Locale::french()};
-    explicit Book(const QStringList& rows, const QString& soldes = "0, 0") {
+    Book(const QStringList& rows, const QString& soldes) {
         run.createFiles();
         for (const QString& r : rows)
             run.addRow("2003-12-01", qPrintable(r.section(' ', 0, 0)), r.section(' ', 1));
-        run.clearSoldes();
-        if (soldes != "none") // in ten-thousandths
-            run.exec(QString("INSERT INTO Soldes SELECT ROUND(column1 * 1e4), ROUND(column2 * 1e4) "
-                             "FROM (VALUES (%1))")
-                         .arg(soldes));
+        setSoldes(soldes);
     }
     ~Book() { qDeleteAll(pointages()); } // even after a failed check
+    void setSoldes(const QString& soldes) const {
+        run.clearSoldes();
+        if (soldes != "none") // in ten-thousandths
+            run.exec(QString("INSERT INTO Soldes VALUES (ROUND(%1 * 1e4), ROUND(%2 * 1e4))")
+                         .arg(soldes.section(',', 0, 0), soldes.section(',', 1)));
+    }
     Pointage* open() {
         auto* w = new Pointage(run.ctx);
         w->Form_Load();
@@ -59,22 +61,22 @@ struct Book {
     }
 };
 
-struct Search { // after one for 12 and a change of the balances behind the window's back
+// On Soldes 1520.35, -12, a search for 12; then, behind the window's back, new Soldes and the
+// base "gone" or "junk" (not a database); then `typed` looked for, by the button or with `keys`.
+struct Search {
     QString typed;
-    QStringList lines;
-    QString dialog = {}; // the reason when the database fails: unread is not absent
-    QString keys = {};   // typed after the amount, instead of a click on the button
-    QString db = {};     // after the first search: "gone", or "junk" (not a database)
+    QStringList lines = {}, dialogs = {};
+    QString keys = {}, caption = "Réel : 1520,35€ - Bancaire : -12,00€"; // Label2 at the end
+    QString soldes = "NULL, -20", db = {};
 };
 
-struct Marking { // a line picked after the search for the first row's amount
+// After a search for the first row's amount, a line picked (-1: the first, by the Down key).
+struct Marking {
     QStringList rows = QStringList(3, "20 CB");
-    QString before = "-60, 0"; // Soldes
-    QString asked = "20 : CB"; // after "Montant : "
-    int line = 1;              // -1: the first, by the Down key
-    QString after;             // as Book::state() writes it
-    QString twist = {};        // "No" answered; "type X K" in Text1 after the search, K a key;
-                               // "fail T": table T refuses every change; "gone": row 2 deleted
+    QString before = "-60, 0", asked = "20 : CB"; // Soldes; the question after "Montant : "
+    int line = 1;
+    QString after, twist = {}; // Book::state(); "No" answered, "type X K": X typed, then key K,
+                               // "fail T": table T refuses every change, "gone": row 2 deleted
 };
 
 class TestReconcile : public QObject {
@@ -88,78 +90,58 @@ class TestReconcile : public QObject {
             return QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
         QTest::keySequence(box(w), QKeySequence::fromString(keys, QKeySequence::PortableText));
     }
-    static void pick(Pointage* w, int row) { // a click, or Down with no current line (-1)
+    static void pick(Pointage* w, int row) {
         if (row < 0)
             QTest::keyClick(list(w), Qt::Key_Down);
         else
             QTest::mouseClick(list(w)->viewport(), Qt::LeftButton, {},
                               list(w)->visualRect(list(w)->model()->index(row, 0)).center());
-        list(w)->setFocus();
         QCoreApplication::sendPostedEvents(); // the selection comes through the event loop
     }
 
 private slots:
-    void opened_data() {
-        QTest::addColumn<QString>("soldes");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("fr") << "1520.35, -12" << QString("Réel : 1520,35€ - Bancaire : -12,00€");
-        QTest::newRow("en") << "1520.35, -12" << QString("Réel : 1520.35€ - Bancaire : -12.00€");
-        QTest::newRow("empty field") << "NULL, -20" << QString("Réel :  - Bancaire : -20,00€");
-        QTest::newRow("no row") << "none" << QString("Pas d'enregistrement");
-    }
-    void opened() {
-        QFETCH(QString, soldes);
-        Book b({}, soldes);
-        Pointage* w = b.open();
-        QTEST(balances(w), "caption");
-        QCOMPARE(w->windowTitle(), "Pointage");
-        QCOMPARE(w->minimumSize(), QSize(twips(4680), twips(3210)));
-        QCOMPARE(w->maximumSize(), w->minimumSize());
-        QVERIFY(!(w->windowFlags() & Qt::WindowMinMaxButtonsHint));
-        QCOMPARE(w->focusWidget(), box(w));
-        QTest::keyClicks(box(w), "1a,-% $");
-        QCOMPARE(box(w)->text(), "1a,-% $");
-    }
-
     void search_data() {
         QTest::addColumn<Search>("s");
         const QStringList twelve{"01/12/2003_____12,00 €_____CB"};
         const QStringList both{"01/12/2003_____12,50 €_____CB", "01/12/2003_____12,50 €_____RENT"};
+        const QStringList en{"12/1/2003_____12.50 €_____CB", "12/1/2003_____12.50 €_____RENT"};
+        const QString read = "Réel :  - Bancaire : -20,00€"; // the new Soldes, read again
         QTest::newRow("12.50") << Search{"12.50", both};
         QTest::newRow("12,50 finds 12") << Search{"12,50", twelve};
         QTest::newRow("1 2.5") << Search{"1 2.5", both};
         QTest::newRow("-12.5") << Search{"-12.5", {"01/12/2003_____-12,50 €____CB"}};
         QTest::newRow("1000000") << Search{"1000000", {"01/12/2003_____1000000,00 €CB"}};
-        QTest::newRow("en") << Search{
-            "12.5", {"12/1/2003_____12.50 €_____CB", "12/1/2003_____12.50 €_____RENT"}};
-        for (const char* absent : {"99", "12.34561", "1e30"})
-            QTest::newRow(absent) << Search{absent, {}, kNotFound};
-        for (const char* keys : {"Return", "Shift+Return", "Enter"}) // exactly one search
-            QTest::newRow(keys) << Search{"99", {}, kNotFound, keys};
+        QTest::newRow("en") << Search{"12.5", en, {}, {}, "Réel : 1520.35€ - Bancaire : -12.00€"};
+        for (QString row : {"99", "12.34561 Return", "1e30 Shift+Return", "99 Enter"})
+            QTest::newRow(qPrintable(row))
+                << Search{row.section(' ', 0, 0), {}, {kNotFound}, row.section(' ', 1), read};
+        QTest::newRow("no Soldes row")
+            << Search{"99", {}, {kNotFound}, {}, "Pas d'enregistrement", "none"};
         QTest::newRow("Tab") << Search{"99", twelve, {}, "Tab"};
         for (const char* refused : {"0", "-0.00", "a word", ""})
-            QTest::addRow("refused \"%s\"", refused) << Search{refused, twelve, kRefused};
-        QTest::newRow("database gone") << Search{
-            "12", {}, "le fichier est introuvable ou ne peut pas être ouvert", {}, "gone"};
-        QTest::newRow("not a database")
-            << Search{"12", {}, "ce fichier n'est pas une base de données BRELUNE", {}, "junk"};
+            QTest::addRow("refused \"%s\"", refused) << Search{refused, twelve, {kRefused}};
+        const QString gone = dbProblem("le fichier est introuvable ou ne peut pas être ouvert");
+        QTest::newRow("gone") << Search{.typed = "12", .dialogs = {gone, gone}, .db = "gone"};
+        const QString junk = dbProblem("ce fichier n'est pas une base de données BRELUNE");
+        QTest::newRow("junk") << Search{.typed = "12", .dialogs = {junk, junk}, .db = "junk"};
     }
     void search() {
         QFETCH(Search, s);
-        Book b({"12.5 CB", "12 CB", "-12.5 CB", "12.5 RENT", "1000000 CB", "12.3456 TIP"});
+        Book b({"12.5 CB", "12 CB", "-12.5 CB", "12.5 RENT", "1000000 CB", "12.3456 TIP"},
+               "1520.35, -12");
         Pointage* w = b.open();
         lookFor(w, "12");
-        b.run.setSoldes("1", "2");
-        QFile db(b.run.dbPath());
-        QVERIFY(s.db.isEmpty() || db.remove());
-        QVERIFY(s.db != "junk" || QFile::copy(b.run.iniPath(), db.fileName())); // a text file
+        b.setSoldes(s.soldes);
+        QVERIFY(s.db.isEmpty() || QFile::remove(b.run.dbPath()));
+        QVERIFY(s.db != "junk" || QFile::copy(b.run.iniPath(), b.run.dbPath())); // a text file
         lookFor(w, s.typed, s.keys);
         QCOMPARE(list(w)->lines(), s.lines);
-        auto dialog = s.db.isEmpty() ? s.dialog : dbProblem(b.run.dbPath(), s.dialog, false);
-        QCOMPARE(b.run.dialogs.shown(), dialog.isEmpty() ? QStringList{} : QStringList{dialog});
-        QCOMPARE(box(w)->text(), dialog == kRefused ? QString() : s.typed);
-        QCOMPARE(balances(w).startsWith("Réel : 1,00€"), dialog == kNotFound); // read again
-        QCOMPARE(db.exists(), s.db != "gone");                                 // nothing created
+        QCOMPARE(box(w)->text(), s.dialogs.contains(kRefused) ? QString() : s.typed);
+        QCOMPARE(balances(w), s.caption); // read again only when nothing is found
+        QCOMPARE(QFile::exists(b.run.dbPath()), s.db != "gone"); // nothing created
+        if (s.dialogs.contains(kNotFound) || !s.db.isEmpty())    // what a window opened now shows
+            QCOMPARE(balances(b.open()), s.db.isEmpty() ? s.caption : "Soldes illisibles");
+        QCOMPARE(b.run.dialogs.shown(), s.dialogs.replaceInStrings("DB", b.run.dbPath()));
     }
 
     void marking_data() {
@@ -194,10 +176,10 @@ private slots:
         if (m.twist.endsWith("Return"))
             dialogs.prepend(kRefused);
         if (m.twist.startsWith("fail"))
-            dialogs << dbProblem(b.run.dbPath(), "une valeur a été refusée par la base", true);
+            dialogs << dbProblem("une valeur a été refusée par la base", true);
         if (m.twist == "gone")
-            dialogs << dbProblem(b.run.dbPath(), "cette opération n'est plus dans la base", true);
-        QCOMPARE(b.run.dialogs.shown(), dialogs);
+            dialogs << dbProblem("cette opération n'est plus dans la base", true);
+        QCOMPARE(b.run.dialogs.shown(), dialogs.replaceInStrings("DB", b.run.dbPath()));
         QCOMPARE(b.state(), m.after);
         QVERIFY(list(w)->lines().isEmpty());
         QCOMPARE(box(w)->text(), "");
@@ -205,36 +187,40 @@ private slots:
         QCOMPARE(balances(w), balances(b.open())); // as a window opened now shows them
     }
 
-    void visit_data() {
-        QTest::addColumn<bool>("byButton"); // otherwise by the close box
-        QTest::newRow("Sortir du Pointage") << true;
-        QTest::newRow("close box") << false;
-    }
-    void visit() { // two of three operations marked; the main window comes back in its place
+    void visit() { // twice from the main window, which gives way to the reconciliation one
         Book b({"45.5 CB", "20 CB", "100 RENT"}, "34.5, 0");
         QList<bool> beside; // at each change of the main window, a reconciliation window shown
         Frmcompte window(b.run.ctx);
         QVERIFY(window.Form_Load());
         window.show();
         connect(window.windowHandle(), &QWindow::visibleChanged, this,
-                [&](bool shown) { beside << (shown && !pointages(true).isEmpty()); });
-        child<QAction>(&window, "poin")->trigger();
-        Pointage* w = pointages(true).value(0);
-        QVERIFY(w && !window.isVisible());
-        b.run.dialogs.answer(Answer::Yes).answer(Answer::Yes);
-        for (const char* amount : {"45.50", "100"}) {
-            lookFor(w, amount);
-            pick(w, 0);
+                [&](bool shown) { beside << (shown && !pointages().isEmpty()); });
+        b.run.dialogs.answer(Answer::Yes).answer(Answer::Yes).answer(Answer::Yes);
+        const QString left = "     01/12/2003_____20,00 €_____CB"; // in the register
+        for (auto [marked, byButton, listed] :
+             {std::tuple("45.50 100", true, left), {"20", false, "     Pas d'enregistrement !"}}) {
+            child<QAction>(&window, "poin")->trigger();
+            Pointage* w = pointages().value(0);
+            QVERIFY(w && !window.isVisible());
+            QCOMPARE(w->windowTitle(), "Pointage");
+            QCOMPARE(w->minimumSize(), QSize(twips(4680), twips(3210)));
+            QCOMPARE(w->maximumSize(), w->minimumSize());
+            QVERIFY(!(w->windowFlags() & Qt::WindowMinMaxButtonsHint));
+            QCOMPARE(child<QLabel>(w, "Label2")->toolTip(), "Les deux soldes en temps réel");
+            QCOMPARE(w->focusWidget(), box(w));
+            QTest::keyClicks(box(w), "1a,-% $");
+            QCOMPARE(box(w)->text(), "1a,-% $");
+            for (const QString& amount : QString(marked).split(' ')) {
+                lookFor(w, amount);
+                pick(w, 0);
+            }
+            if (byButton)
+                QTest::mouseClick(child<QPushButton>(w, "Command2"), Qt::LeftButton);
+            else
+                QVERIFY(w->close());                               // the close box
+            QCOMPARE(list(&window)->lines(), QStringList{listed}); // the register loaded again
         }
-        QFETCH(bool, byButton);
-        if (byButton)
-            QTest::mouseClick(child<QPushButton>(w, "Command2"), Qt::LeftButton);
-        else
-            QVERIFY(w->close());
-        QVERIFY(window.isVisible() && pointages(true).isEmpty());
-        QCOMPARE(beside, (QList<bool>{false, false})); // hidden, then shown alone
-        QCOMPARE(b.state(), "2 | 34.5, 54.5");
-        QCOMPARE(list(&window)->lines(), QStringList{"     01/12/2003_____20,00 €_____CB"});
+        QCOMPARE(beside, QList<bool>(4, false)); // hidden, then shown alone, each time
         QCOMPARE(child<QLabel>(&window, "Label1_4")->text(), "Bon");
     }
 };
