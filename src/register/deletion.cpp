@@ -38,8 +38,8 @@ void RegisterView::Suppress_Click() {
             ctx_.showDbProblem(e, false); // the window stays as it was
             return;
         }
-        list1_->setLines({});
         if (found.empty()) {
+            list1_->setLines({}); // emptied before it is said
             dialogs.message(QStringLiteral("Le montant recherché n'existe pas !"),
                             QStringLiteral("BRELUNE"), Icon::None, Buttons::Ok);
             load_compte();
