@@ -99,11 +99,8 @@ private slots:
         }
         if (QFile::exists(root + "/file")) // a program folder where nothing can be written
             run.ctx.programDir = root + "/file/app";
-        for (const QString& step : s.script.split(' ', Qt::SkipEmptyParts))
-            if (step == "yes" || step == "no")
-                run.dialogs.answer(step == "yes" ? Answer::Yes : Answer::No);
-            else
-                run.dialogs.choose(step == "cancel" ? "" : root + "/" + step);
+        QStringList steps = s.script.split(' ', Qt::SkipEmptyParts);
+        run.dialogs.script(steps.replaceInStrings(QRegularExpression("(.*\\..*)"), root + "/\\1"));
         QCOMPARE(Frmcompte(run.ctx).Form_Load(), !s.base.isEmpty());
         auto seen = run.dialogs.takeShown().replaceInStrings(run.ctx.programDir, "$DIR");
         seen.replaceInStrings(QRegularExpression("(n'a pas pu être créé : ).+\\.$"), "\\1REASON");
@@ -116,7 +113,7 @@ private slots:
         if (s.script.contains("ptconte.ini")) // copied in, for later accesses to find it
             QCOMPARE(contents(run.iniPath()), made[root + "/autre/ptconte.ini"]);
         if (QFile::exists(run.dbPath())) // a new, empty book
-            QVERIFY((run.soldes() == StoredSoldes{0, 0}) && run.rows().empty());
+            QCOMPARE(run.rows() + run.soldes(), "0 0");
     }
 
     void defaultIni_data() {
@@ -185,12 +182,12 @@ private slots:
         QVERIFY(window.Form_Load());
         QCOMPARE(state(), fresh);
         // Quitter ends the run at once, even with the accounts found wrong.
-        run.setSoldes("1", "0");
+        run.setSoldes("1 0");
         QVERIFY(window.Form_Load());
         child<QAction>(&window, "quit")->trigger();
         QCOMPARE(run.endCalls, 1);
-        QCOMPARE(run.dialogs.shown(), QStringList{msg("Attention", "critical", "OK",
-                                                      "Il y a une erreur dans les comptes")});
+        QCOMPARE(run.dialogs.takeShown(), QStringList{msg("Attention", "critical", "OK",
+                                                          "Il y a une erreur dans les comptes")});
     }
 };
 

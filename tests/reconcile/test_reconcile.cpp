@@ -31,34 +31,22 @@ static QList<Pointage*> pointages() { // the reconciliation windows on screen
 }
 
 // A run (in English for a data row tagged "en") on a new book of operations "amount payment"
-// (row ids 1, 2...) and Soldes "Réel, Bancaire" (NULL: empty, "none": no row).
+// (row ids 1, 2...) and Soldes "réel bancaire".
 struct Book {
     TestRun run{QTest::currentDataTag() == QByteArray("en") ? Locale::english() : Locale::french()};
     Book(const QStringList& rows, const QString& soldes) {
         run.createFiles();
         for (const QString& r : rows)
-            run.addRow("2003-12-01", qPrintable(r.section(' ', 0, 0)), r.section(' ', 1));
-        setSoldes(soldes);
+            run.addRow("2003-12-01", r.section(' ', 0, 0), r.section(' ', 1));
+        run.setSoldes(soldes);
     }
     ~Book() { qDeleteAll(pointages()); } // even after a failed check
-    void setSoldes(const QString& soldes) const {
-        run.clearSoldes();
-        if (soldes != "none") // in ten-thousandths
-            run.exec(QString("INSERT INTO Soldes VALUES (ROUND(%1 * 1e4), ROUND(%2 * 1e4))")
-                         .arg(soldes.section(',', 0, 0), soldes.section(',', 1)));
-    }
     Pointage* open() {
         auto* w = new Pointage(run.ctx);
         w->Form_Load();
         return w;
     }
-    QString state() const { // the ids of the rows left | Soldes as given above
-        SQLite::Database db(QFile::encodeName(run.dbPath()).toStdString());
-        const auto ids = db.execAndGet("SELECT group_concat(rowid, ' ') FROM En_cour");
-        auto field = [](auto v) { return v ? Money::fromUnits(*v).plain('.') : "NULL"; };
-        const auto s = run.soldes();
-        return ids.getText() + (s ? " | " + field(s->reel) + ", " + field(s->bancaire) : " | none");
-    }
+    QString state() const { return run.ids() + " | " + run.soldes(); }
 };
 
 // On Soldes 1520.35, -12, a search for 12; then, behind the window's back, new Soldes and the
@@ -67,13 +55,13 @@ struct Search {
     QString typed;
     QStringList lines = {}, dialogs = {};
     QString keys = {}, caption = "Réel : 1520,35€ - Bancaire : -12,00€"; // Label2 at the end
-    QString soldes = "NULL, -20", db = {};
+    QString soldes = "NULL -20", db = {};
 };
 
 // After a search for the first row's amount, a line picked (-1: the first, by the Down key).
 struct Marking {
     QStringList rows = QStringList(3, "20 CB");
-    QString before = "-60, 0", asked = "20 : CB"; // Soldes; the question after "Montant : "
+    QString before = "-60 0", asked = "20 : CB"; // Soldes; the question after "Montant : "
     int line = 1;
     QString after, twist = {}; // Book::state(); "No" answered, "type X K": X typed, then key K,
                                // "fail T": table T refuses every change, "gone": row 2 deleted
@@ -128,10 +116,10 @@ private slots:
     void search() {
         QFETCH(Search, s);
         Book b({"12.5 CB", "12 CB", "-12.5 CB", "12.5 RENT", "1000000 CB", "12.3456 TIP"},
-               "1520.35, -12");
+               "1520.35 -12");
         Pointage* w = b.open();
         lookFor(w, "12");
-        b.setSoldes(s.soldes);
+        b.run.setSoldes(s.soldes);
         QVERIFY(s.db.isEmpty() || QFile::remove(b.run.dbPath()));
         QVERIFY(s.db != "junk" || QFile::copy(b.run.iniPath(), b.run.dbPath())); // a text file
         lookFor(w, s.typed, s.keys);
@@ -141,23 +129,23 @@ private slots:
         QCOMPARE(QFile::exists(b.run.dbPath()), s.db != "gone"); // nothing created
         if (s.dialogs.contains(kNotFound) || !s.db.isEmpty())    // what a window opened now shows
             QCOMPARE(balances(b.open()), s.db.isEmpty() ? s.caption : "Soldes illisibles");
-        QCOMPARE(b.run.dialogs.shown(), s.dialogs.replaceInStrings("DB", b.run.dbPath()));
+        QCOMPARE(b.run.dialogs.takeShown(), s.dialogs.replaceInStrings("DB", b.run.dbPath()));
     }
 
     void marking_data() {
         QTest::addColumn<Marking>("m");
-        QTest::newRow("the second of three alike") << Marking{.after = "1 3 | -60, -20"};
-        QTest::newRow("by the keyboard") << Marking{.line = -1, .after = "2 3 | -60, -20"};
-        QTest::newRow("RENT raises") << Marking{{"10 RENT"}, "10, 0", "10 : RENT", 0, " | 10, 10"};
-        QTest::newRow("CB lowers") << Marking{{"12.5 CB"}, "0, 0", "12,5 : CB", 0, " | 0, -12.5"};
-        QTest::newRow("Rent lowers") << Marking{{"10 Rent"}, "0, 0", "10 : Rent", 0, " | 0, -10"};
-        QTest::newRow("no Soldes row") << Marking{{"20 CB"}, "none", "20 : CB", 0, " | NULL, -20"};
-        QTest::newRow("No writes nothing") << Marking{.after = "1 2 3 | -60, 0", .twist = "No"};
-        QTest::newRow("typed later") << Marking{.after = "1 3 | -60, -20", .twist = "type 45 Tab"};
-        QTest::newRow("refused") << Marking{.after = "1 3 | -60, -20", .twist = "type 0 Return"};
+        QTest::newRow("the second of three alike") << Marking{.after = "1 3 | -60 -20"};
+        QTest::newRow("by the keyboard") << Marking{.line = -1, .after = "2 3 | -60 -20"};
+        QTest::newRow("RENT raises") << Marking{{"10 RENT"}, "10 0", "10 : RENT", 0, " | 10 10"};
+        QTest::newRow("CB lowers") << Marking{{"12.5 CB"}, "0 0", "12,5 : CB", 0, " | 0 -12.5"};
+        QTest::newRow("Rent lowers") << Marking{{"10 Rent"}, "0 0", "10 : Rent", 0, " | 0 -10"};
+        QTest::newRow("no Soldes row") << Marking{{"20 CB"}, "none", "20 : CB", 0, " | NULL -20"};
+        QTest::newRow("No writes nothing") << Marking{.after = "1 2 3 | -60 0", .twist = "No"};
+        QTest::newRow("typed later") << Marking{.after = "1 3 | -60 -20", .twist = "type 45 Tab"};
+        QTest::newRow("refused") << Marking{.after = "1 3 | -60 -20", .twist = "type 0 Return"};
         for (const char* fault : {"fail Soldes", "fail En_cour"})
-            QTest::newRow(fault) << Marking{.after = "1 2 3 | -60, 0", .twist = fault};
-        QTest::newRow("row gone") << Marking{.after = "1 3 | -60, 0", .twist = "gone"};
+            QTest::newRow(fault) << Marking{.after = "1 2 3 | -60 0", .twist = fault};
+        QTest::newRow("row gone") << Marking{.after = "1 3 | -60 0", .twist = "gone"};
     }
     void marking() { // stored whole or not at all
         QFETCH(Marking, m);
@@ -170,7 +158,7 @@ private slots:
             b.run.failChangesOf(m.twist.section(' ', 1));
         if (m.twist == "gone")
             b.run.exec("DELETE FROM En_cour WHERE rowid = 2");
-        b.run.dialogs.answer(m.twist == "No" ? Answer::No : Answer::Yes);
+        b.run.dialogs.script({m.twist == "No" ? "no" : "yes"});
         pick(w, m.line);
         QStringList dialogs{msg("Opération de pointage", "question", "YesNo", kAsk + m.asked)};
         if (m.twist.endsWith("Return"))
@@ -179,7 +167,7 @@ private slots:
             dialogs << dbProblem("une valeur a été refusée par la base", true);
         if (m.twist == "gone")
             dialogs << dbProblem("cette opération n'est plus dans la base", true);
-        QCOMPARE(b.run.dialogs.shown(), dialogs.replaceInStrings("DB", b.run.dbPath()));
+        QCOMPARE(b.run.dialogs.takeShown(), dialogs.replaceInStrings("DB", b.run.dbPath()));
         QCOMPARE(b.state(), m.after);
         QVERIFY(list(w)->lines().isEmpty());
         QCOMPARE(box(w)->text(), "");
@@ -188,14 +176,14 @@ private slots:
     }
 
     void visit() { // twice from the main window, which gives way to the reconciliation one
-        Book b({"45.5 CB", "20 CB", "100 RENT"}, "34.5, 0");
+        Book b({"45.5 CB", "20 CB", "100 RENT"}, "34.5 0");
         QList<bool> beside; // at each change of the main window, a reconciliation window shown
         Frmcompte window(b.run.ctx);
         QVERIFY(window.Form_Load());
         window.show();
         connect(window.windowHandle(), &QWindow::visibleChanged, this,
                 [&](bool shown) { beside << (shown && !pointages().isEmpty()); });
-        b.run.dialogs.answer(Answer::Yes).answer(Answer::Yes).answer(Answer::Yes);
+        b.run.dialogs.script({"yes", "yes", "yes"});
         const QString left = "     01/12/2003_____20,00 €_____CB"; // in the register
         for (auto [marked, byButton, listed] :
              {std::tuple("45.50 100", true, left), {"20", false, "     Pas d'enregistrement !"}}) {

@@ -7,53 +7,48 @@ QString msg(const QString& caption, const QString& icon, const QString& buttons,
     return QStringList{QStringLiteral("message"), caption, icon, buttons, text}.join(u'|');
 }
 
-std::optional<ScriptedDialogs::Step> ScriptedDialogs::next(Kind kind) {
-    if (script_.empty() || script_.front().kind != kind) {
+// The next step, if it is of the kind the dialog takes; "cancel" gives nothing.
+std::optional<QString> ScriptedDialogs::next(const QString& shown, bool answer) {
+    shown_ << shown;
+    const QString step = script_.value(0);
+    if (script_.isEmpty() || answer != (step == "yes" || step == "no")) {
         unexpected_ = true;
         shown_ << QStringLiteral("(unexpected)");
         return std::nullopt;
     }
-    std::optional<Step> step(std::move(script_.front()));
-    script_.pop_front();
-    return step;
+    script_.removeFirst();
+    return step == "cancel" ? std::nullopt : std::optional(step);
 }
 
 Answer ScriptedDialogs::message(const QString& text, const QString& caption, Icon icon,
                                 Buttons buttons) {
     static const char* const icons[] = {"none", "exclamation", "question", "critical"};
-    shown_ << msg(caption, QString::fromLatin1(icons[int(icon)]),
-                  buttons == Buttons::Ok ? QStringLiteral("OK") : QStringLiteral("YesNo"), text);
-    if (onMessage)
-        onMessage();
-    if (buttons == Buttons::Ok)
-        return Answer::Ok; // an OK box needs no scripted answer
-    const auto step = next(Kind::Message);
-    return step ? step->answer : Answer::No;
+    const QString line = msg(caption, QString::fromLatin1(icons[int(icon)]),
+                             buttons == Buttons::Ok ? "OK" : "YesNo", text);
+    if (buttons == Buttons::Ok) { // an OK box needs no scripted answer
+        shown_ << line;
+        if (onMessage)
+            onMessage();
+        return Answer::Ok;
+    }
+    return next(line, true) == "yes" ? Answer::Yes : Answer::No;
 }
 
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title,
                                               const QString& defaultText) {
-    shown_ << QStringList{QStringLiteral("input"), title, prompt, defaultText}.join(u'|');
-    const auto step = next(Kind::Input);
-    if (!step || step->cancelled)
-        return std::nullopt;
-    return step->text;
-}
-
-QString ScriptedDialogs::file(const char* kind, const QStringList& fields) {
-    shown_ << QString::fromLatin1(kind) + u'|' + fields.join(u'|');
-    const auto step = next(Kind::File);
-    return step ? step->text : QString();
+    return next(QStringList{"input", title, prompt, defaultText}.join(u'|'), false);
 }
 
 QString ScriptedDialogs::openFile(const QString& title, const QString& filterName,
                                   const QString& pattern, const QString& initialDir) {
-    return file("open", {title, filterName, pattern, initialDir});
+    return next(QStringList{"open", title, filterName, pattern, initialDir}.join(u'|'), false)
+        .value_or(QString());
 }
 
 QString ScriptedDialogs::saveFile(const QString& title, const QString& filterName,
                                   const QString& pattern, const QString& initialDir) {
-    return file("save", {title, filterName, pattern, initialDir});
+    return next(QStringList{"save", title, filterName, pattern, initialDir}.join(u'|'), false)
+        .value_or(QString());
 }
 
 } // namespace brelune::test

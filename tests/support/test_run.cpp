@@ -17,8 +17,8 @@ SQLite::Database openDb(const QString& path) {
     return SQLite::Database(QFile::encodeName(path).toStdString(), SQLite::OPEN_READWRITE);
 }
 
-std::int64_t unitsOf(const char* text) {
-    return eur(text).units();
+QString units(const QString& euros) {
+    return euros == "NULL" ? euros : QString::number(eur(euros).units());
 }
 
 } // namespace
@@ -34,10 +34,10 @@ void writeFile(const QString& path, const QByteArray& bytes) {
         throw std::runtime_error("cannot write " + path.toStdString());
 }
 
-Money eur(const char* text) {
-    const auto m = readAmount(QString::fromUtf8(text)).toMoney();
+Money eur(const QString& text) {
+    const auto m = readAmount(text).toMoney();
     if (!m)
-        throw std::invalid_argument(text);
+        throw std::invalid_argument(text.toStdString());
     return *m;
 }
 
@@ -56,67 +56,53 @@ void TestRun::exec(const QString& sql) const {
     openDb(dbPath()).exec(sql.toStdString());
 }
 
-qint64 TestRun::addRow(const QString& isoDate, const char* amount, const QString& payement) const {
+qint64 TestRun::addRow(const QString& isoDate, const QString& amount,
+                       const QString& payement) const {
     auto db = openDb(dbPath());
     SQLite::Statement q(db, R"(INSERT INTO En_cour ("Date", Montant, Payement) VALUES (?, ?, ?))");
     q.bind(1, isoDate.toStdString());
-    q.bind(2, unitsOf(amount));
+    q.bind(2, std::int64_t{eur(amount).units()});
     q.bind(3, payement.toStdString());
     q.exec();
     return db.getLastInsertRowid();
 }
 
-void TestRun::clearSoldes() const {
-    exec(QStringLiteral("DELETE FROM Soldes"));
+void TestRun::setSoldes(const QString& soldes) const {
+    exec("DELETE FROM Soldes");
+    if (soldes != "none")
+        exec(QString("INSERT INTO Soldes VALUES (%1, %2)")
+                 .arg(units(soldes.section(' ', 0, 0)), units(soldes.section(' ', 1))));
 }
 
-void TestRun::setSoldes(std::optional<const char*> reel,
-                        std::optional<const char*> bancaire) const {
-    clearSoldes();
+// Each row's fields joined by blanks; integers other than rowids are amounts.
+QStringList TestRun::select(const char* sql) const {
     auto db = openDb(dbPath());
-    SQLite::Statement q(db, R"(INSERT INTO Soldes ("Réel", Bancaire) VALUES (?, ?))");
-    if (reel)
-        q.bind(1, unitsOf(*reel));
-    if (bancaire)
-        q.bind(2, unitsOf(*bancaire));
-    q.exec();
-}
-
-std::vector<StoredRow> TestRun::rows() const {
-    auto db = openDb(dbPath());
-    SQLite::Statement q(db, R"(SELECT "Date", Montant, Payement FROM En_cour ORDER BY rowid)");
-    std::vector<StoredRow> out;
+    SQLite::Statement q(db, sql);
+    QStringList out;
     while (q.executeStep()) {
-        StoredRow row{QString::fromUtf8(q.getColumn(0).getText()), {}, {}};
-        if (!q.getColumn(1).isNull())
-            row.montant = q.getColumn(1).getInt64();
-        if (!q.getColumn(2).isNull())
-            row.payement = QString::fromUtf8(q.getColumn(2).getText());
-        out.push_back(row);
+        QStringList fields;
+        for (int i = 0; i < q.getColumnCount(); ++i) {
+            const SQLite::Column c = q.getColumn(i);
+            fields << (c.isNull() ? QString("NULL")
+                       : c.isInteger() && c.getName() != std::string("rowid")
+                           ? Money::fromUnits(c.getInt64()).plain(u'.')
+                           : QString::fromUtf8(c.getText()));
+        }
+        out << fields.join(' ');
     }
     return out;
 }
 
-std::vector<qint64> TestRun::rowIds() const {
-    auto db = openDb(dbPath());
-    SQLite::Statement q(db, "SELECT rowid FROM En_cour ORDER BY rowid");
-    std::vector<qint64> ids;
-    while (q.executeStep())
-        ids.push_back(q.getColumn(0).getInt64());
-    return ids;
+QString TestRun::rows() const {
+    return select(R"(SELECT "Date", Montant, Payement FROM En_cour ORDER BY rowid)").join('|');
 }
 
-std::optional<StoredSoldes> TestRun::soldes() const {
-    auto db = openDb(dbPath());
-    SQLite::Statement q(db, R"(SELECT "Réel", Bancaire FROM Soldes ORDER BY rowid)");
-    if (!q.executeStep())
-        return std::nullopt;
-    StoredSoldes s;
-    if (!q.getColumn(0).isNull())
-        s.reel = q.getColumn(0).getInt64();
-    if (!q.getColumn(1).isNull())
-        s.bancaire = q.getColumn(1).getInt64();
-    return s;
+QString TestRun::ids() const {
+    return select("SELECT rowid FROM En_cour ORDER BY rowid").join(' ');
+}
+
+QString TestRun::soldes() const {
+    return select(R"(SELECT "Réel", Bancaire FROM Soldes ORDER BY rowid)").value(0, "none");
 }
 
 void TestRun::failChangesOf(const QString& table) const {

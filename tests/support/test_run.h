@@ -8,44 +8,23 @@
 #include "scripted_dialogs.h"
 
 #include <QTemporaryDir>
-#include <optional>
-#include <vector>
-
-class QWidget;
 
 namespace brelune::test {
 
 class FixedClock : public Clock {
 public:
-    explicit FixedClock(QDate date) : date_(date) {}
-    QDate today() const override { return date_; }
-
-private:
-    QDate date_;
+    QDate today() const override { return QDate(2003, 12, 5); }
 };
 
 // An exact amount from its text, "12.5" or "-40".
-Money eur(const char* text);
-
-struct StoredRow {
-    QString date;
-    std::optional<qint64> montant; // ten-thousandths
-    std::optional<QString> payement;
-    bool operator==(const StoredRow&) const = default;
-};
-
-struct StoredSoldes {
-    std::optional<qint64> reel;
-    std::optional<qint64> bancaire;
-    bool operator==(const StoredSoldes&) const = default;
-};
+Money eur(const QString& text);
 
 class TestRun {
 public:
     explicit TestRun(const Locale& locale = Locale::french());
 
     QTemporaryDir dir;
-    FixedClock clock{QDate(2003, 12, 5)};
+    FixedClock clock;
     ScriptedDialogs dialogs;
     RunContext ctx;
     int endCalls = 0;
@@ -57,16 +36,19 @@ public:
     // run: the main window then loads without any search.
     void createFiles();
 
-    // Raw access to the database, as another program would have it.
+    // The database as another program sees it. Amounts are written and read
+    // in euros ("12.5"), an empty field as NULL.
     void exec(const QString& sql) const;
-    qint64 addRow(const QString& isoDate, const char* amount, const QString& payement) const;
-    void setSoldes(std::optional<const char*> reel, std::optional<const char*> bancaire) const;
-    void clearSoldes() const;
-    std::vector<StoredRow> rows() const;        // by rowid
-    std::vector<qint64> rowIds() const;         // by rowid
-    std::optional<StoredSoldes> soldes() const; // nothing when no row
+    qint64 addRow(const QString& isoDate, const QString& amount, const QString& payement) const;
+    void setSoldes(const QString& soldes) const; // "réel bancaire"; "none": no row
+    QString rows() const;                        // "date amount payment|..." by rowid
+    QString ids() const;                         // the rowids, "1 3"
+    QString soldes() const;                      // as setSoldes takes them
     // A trigger that makes every change of the named table fail.
     void failChangesOf(const QString& table) const;
+
+private:
+    QStringList select(const char* sql) const;
 };
 
 // A whole file's bytes (empty when it cannot be read), and a file written
