@@ -5,7 +5,7 @@
 #include "app/frmcompte.h"
 #include "platform/account_db.h"
 #include "register/register_view.h"
-#include "test_run.h"
+#include "support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

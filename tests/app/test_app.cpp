@@ -2,7 +2,7 @@
 #include "app/data_files.h"
 #include "app/frmcompte.h"
 #include "register/line_list.h"
-#include "test_run.h"
+#include "support.h"
 #include <QtTest>
 #include <QtWidgets>
 
@@ -102,7 +102,7 @@ private slots:
         QStringList steps = s.script.split(' ', Qt::SkipEmptyParts);
         run.dialogs.script(steps.replaceInStrings(QRegularExpression("(.*\\..*)"), root + "/\\1"));
         QCOMPARE(Frmcompte(run.ctx).Form_Load(), !s.base.isEmpty());
-        auto seen = run.dialogs.takeShown().replaceInStrings(run.ctx.programDir, "$DIR");
+        auto seen = run.shown();
         seen.replaceInStrings(QRegularExpression("(n'a pas pu être créé : ).+\\.$"), "\\1REASON");
         QCOMPARE(seen, s.shown);
         QVERIFY(run.dialogs.scriptDone());
@@ -123,8 +123,7 @@ private slots:
     }
     void defaultIni() {
         QFETCH(QString, date);
-        TestRun run(QTest::currentDataTag() == QByteArray("fr") ? Locale::french()
-                                                                : Locale::english());
+        TestRun run;
         QVERIFY(!creationini(run.ctx));
         QByteArray expected = QByteArray(kDefaultIni).replace("DATE", date.toLatin1());
         QCOMPARE(contents(run.iniPath()), expected);

@@ -5,7 +5,7 @@
 #include "platform/locale.h"
 #include "platform/money.h"
 #include "platform/profile_file.h"
-#include "test_run.h"
+#include "support.h"
 
 #include <QAbstractButton>
 #include <QInputDialog>

@@ -3,7 +3,7 @@
 #include "platform/twips.h"
 #include "reconcile/pointage.h"
 #include "register/line_list.h"
-#include "test_run.h"
+#include "support.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -16,12 +16,6 @@ const QString kRefused = msg("BRELUNE", "exclamation", "OK", "Le montant en chif
 const QString kNotFound = msg("BRELUNE", "none", "OK", "La recherche n'existe pas !");
 const QString kAsk = "Voulez vous pointer cet enregistrement ?\r\nMontant : ";
 
-static QString dbProblem(const QString& reason, bool wasWriting = false) { // "DB": the base's path
-    return msg("BRELUNE", "critical", "OK",
-               "La base de données « DB » ne peut pas être utilisée : " + reason +
-                   (wasWriting ? ".\r\nRien n'a été enregistré." : "."));
-}
-
 static QList<Pointage*> pointages() { // the reconciliation windows on screen
     QList<Pointage*> found;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -33,12 +27,9 @@ static QList<Pointage*> pointages() { // the reconciliation windows on screen
 // A run (in English for a data row tagged "en") on a new book of operations "amount payment"
 // (row ids 1, 2...) and Soldes "réel bancaire".
 struct Book {
-    TestRun run{QTest::currentDataTag() == QByteArray("en") ? Locale::english() : Locale::french()};
-    Book(const QStringList& rows, const QString& soldes) {
-        run.createFiles();
-        for (const QString& r : rows)
-            run.addRow("2003-12-01", r.section(' ', 0, 0), r.section(' ', 1));
-        run.setSoldes(soldes);
+    TestRun run;
+    Book(QStringList rows, const QString& soldes) {
+        run.createBook(rows.replaceInStrings(QRegularExpression("^"), "1 "), soldes);
     }
     ~Book() { qDeleteAll(pointages()); } // even after a failed check
     Pointage* open() {
@@ -108,10 +99,9 @@ private slots:
         QTest::newRow("Tab") << Search{"99", twelve, {}, "Tab"};
         for (const char* refused : {"0", "-0.00", "a word", ""})
             QTest::addRow("refused \"%s\"", refused) << Search{refused, twelve, {kRefused}};
-        const QString gone = dbProblem("le fichier est introuvable ou ne peut pas être ouvert");
-        QTest::newRow("gone") << Search{.typed = "12", .dialogs = {gone, gone}, .db = "gone"};
-        const QString junk = dbProblem("ce fichier n'est pas une base de données BRELUNE");
-        QTest::newRow("junk") << Search{.typed = "12", .dialogs = {junk, junk}, .db = "junk"};
+        for (auto [db, reason] : {std::pair("gone", kGone), {"junk", kJunk}})
+            QTest::newRow(db) << Search{
+                .typed = "12", .dialogs = QStringList(2, dbProblem(reason)), .db = db};
     }
     void search() {
         QFETCH(Search, s);
@@ -129,7 +119,7 @@ private slots:
         QCOMPARE(QFile::exists(b.run.dbPath()), s.db != "gone"); // nothing created
         if (s.dialogs.contains(kNotFound) || !s.db.isEmpty())    // what a window opened now shows
             QCOMPARE(balances(b.open()), s.db.isEmpty() ? s.caption : "Soldes illisibles");
-        QCOMPARE(b.run.dialogs.takeShown(), s.dialogs.replaceInStrings("DB", b.run.dbPath()));
+        QCOMPARE(b.run.shown(), s.dialogs);
     }
 
     void marking_data() {
@@ -164,10 +154,10 @@ private slots:
         if (m.twist.endsWith("Return"))
             dialogs.prepend(kRefused);
         if (m.twist.startsWith("fail"))
-            dialogs << dbProblem("une valeur a été refusée par la base", true);
+            dialogs << dbProblem(kRefusedValue, true);
         if (m.twist == "gone")
             dialogs << dbProblem("cette opération n'est plus dans la base", true);
-        QCOMPARE(b.run.dialogs.takeShown(), dialogs.replaceInStrings("DB", b.run.dbPath()));
+        QCOMPARE(b.run.shown(), dialogs);
         QCOMPARE(b.state(), m.after);
         QVERIFY(list(w)->lines().isEmpty());
         QCOMPARE(box(w)->text(), "");

@@ -3,7 +3,7 @@
 #include "app/frmcompte.h"
 #include "register/line_list.h"
 #include "register/register_view.h"
-#include "test_run.h"
+#include "support.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -37,27 +37,14 @@ const QString kAmountTooLarge = msg("Et le montant alors !", "critical", "OK",
                                     "Ce montant est trop grand pour être enregistré !");
 const QString kSoldeTooLarge =
     msg("Nouveau SOLDE", "exclamation", "OK", "Ce solde est trop grand pour être enregistré !");
-const QString kGone = "le fichier est introuvable ou ne peut pas être ouvert";
-const QString kJunk = "ce fichier n'est pas une base de données BRELUNE";
-
-QString dbProblem(const QString& path, const QString& reason, bool wasWriting = false) {
-    return msg("BRELUNE", "critical", "OK",
-               "La base de données « " + path + " » ne peut pas être utilisée : " + reason +
-                   (wasWriting ? ".\r\nRien n'a été enregistré." : "."));
-}
-
 // A run (in English for a data row tagged "en ...") on operations "day amount payment" of December
 // 2003 (row ids 1, 2...) and Soldes "réel bancaire" ("none": no row), with its main window loaded.
 struct Book {
-    TestRun run{QByteArray(QTest::currentDataTag()).startsWith("en ") ? Locale::english()
-                                                                      : Locale::french()};
+    TestRun run;
     Frmcompte frame{run.ctx};
 
     explicit Book(const QStringList& rows = {}, const QString& soldes = "0 0") {
-        run.createFiles();
-        for (const QString& r : rows)
-            run.addRow("2003-12-0" + r.left(1), r.section(' ', 1, 1), r.section(' ', 2));
-        run.setSoldes(soldes);
+        run.createBook(rows, soldes);
         frame.show();
         frame.Form_Load();
     }
@@ -65,7 +52,7 @@ struct Book {
     QComboBox* combo(int i) const { return child<QComboBox>(&frame, QString("Combo%1").arg(i)); }
     QLineEdit* text1() const { return child<QLineEdit>(&frame, "Text1"); }
     QLabel* label(int i) const { return child<QLabel>(&frame, QString("Label1_%1").arg(i)); }
-    QStringList shown() { return run.dialogs.takeShown(); }
+    QStringList shown() { return run.shown(); }
     void menu(const char* item) { child<QAction>(&frame, item)->trigger(); }
     // Types "date|amount|payment" as a user does and clicks Enregistrer.
     void enter(const QString& line) {
@@ -174,8 +161,7 @@ private slots:
         if (!r.junk.isEmpty())
             writeFile(b.run.dbPath(), r.junk);
         b.frame.registerView()->load_compte();
-        QCOMPARE(b.shown(),
-                 QStringList{dbProblem(b.run.dbPath(), r.junk.isEmpty() ? kGone : kJunk)});
+        QCOMPARE(b.shown(), QStringList{dbProblem(r.junk.isEmpty() ? kGone : kJunk)});
         QVERIFY(b.list()->lines().isEmpty());
         QCOMPARE(b.label(0)->text(), "Comptes illisibles");
         QVERIFY(!b.label(4)->isVisible());
@@ -236,8 +222,7 @@ private slots:
         if (e.failing)
             b.run.failChangesOf("Soldes");
         b.enter(e.line);
-        const QString refused =
-            dbProblem(b.run.dbPath(), "une valeur a été refusée par la base", true);
+        const QString refused = dbProblem(kRefusedValue, true);
         QCOMPARE(b.shown(), e.failing ? QStringList{refused} : e.dialogs);
         const bool recorded = !e.stored.isEmpty();
         QCOMPARE(b.run.rows() + '|' + b.run.soldes(), e.stored + '|' + e.reel + " 0");
@@ -311,11 +296,10 @@ private slots:
         if (d.twist == "fail")
             b.run.failChangesOf("Soldes");
         b.select({0, d.clicked}); // one question, for the line selected last
-        const QString refused = "une valeur a été refusée par la base";
+        const QString refused = kRefusedValue;
         QCOMPARE(b.shown(),
                  QStringList({kSearchInput, kConfirm + d.asked}) +
-                     (d.twist == "fail" ? QStringList{dbProblem(b.run.dbPath(), refused, true)}
-                                        : QStringList{}));
+                     (d.twist == "fail" ? QStringList{dbProblem(refused, true)} : QStringList{}));
         QCOMPARE(b.run.ids() + '|' + b.run.soldes(), d.left + '|' + d.reel + " 0"); // the very row
                                                                                     // clicked
         QCOMPARE(b.label(4)->text(), "Bon");
@@ -354,7 +338,7 @@ private slots:
         QVERIFY(QFile::rename(b.run.dbPath(), b.run.dbPath() + ".moved"));
         b.run.dialogs.script({"12.5"});
         b.menu("Suppress");
-        QCOMPARE(b.shown(), (QStringList{kSearchInput, dbProblem(b.run.dbPath(), kGone)}));
+        QCOMPARE(b.shown(), (QStringList{kSearchInput, dbProblem(kGone)}));
         QCOMPARE(b.list()->lines(), registerNow);
         QVERIFY(!QFile::exists(b.run.dbPath()));
     }

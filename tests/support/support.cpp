@@ -1,15 +1,65 @@
-#include "test_run.h"
+#include "support.h"
 
 #include "app/data_files.h"
 #include "platform/account_db.h"
 #include "register/amount_reading.h"
 
 #include <QFile>
+#include <QtTest>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <stdexcept>
 
 namespace brelune::test {
+
+QString msg(const QString& caption, const QString& icon, const QString& buttons,
+            const QString& text) {
+    return QStringList{QStringLiteral("message"), caption, icon, buttons, text}.join(u'|');
+}
+
+// The next step, if it is of the kind the dialog takes; "cancel" gives nothing.
+std::optional<QString> ScriptedDialogs::next(const QString& shown, bool answer) {
+    shown_ << shown;
+    const QString step = script_.value(0);
+    if (script_.isEmpty() || answer != (step == "yes" || step == "no")) {
+        unexpected_ = true;
+        shown_ << QStringLiteral("(unexpected)");
+        return std::nullopt;
+    }
+    script_.removeFirst();
+    return step == "cancel" ? std::nullopt : std::optional(step);
+}
+
+Answer ScriptedDialogs::message(const QString& text, const QString& caption, Icon icon,
+                                Buttons buttons) {
+    static const char* const icons[] = {"none", "exclamation", "question", "critical"};
+    const QString line = msg(caption, QString::fromLatin1(icons[int(icon)]),
+                             buttons == Buttons::Ok ? "OK" : "YesNo", text);
+    if (buttons == Buttons::Ok) { // an OK box needs no scripted answer
+        shown_ << line;
+        if (onMessage)
+            onMessage();
+        return Answer::Ok;
+    }
+    return next(line, true) == "yes" ? Answer::Yes : Answer::No;
+}
+
+std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title,
+                                              const QString& defaultText) {
+    return next(QStringList{"input", title, prompt, defaultText}.join(u'|'), false);
+}
+
+QString ScriptedDialogs::openFile(const QString& title, const QString& filterName,
+                                  const QString& pattern, const QString& initialDir) {
+    return next(QStringList{"open", title, filterName, pattern, initialDir}.join(u'|'), false)
+        .value_or(QString());
+}
+
+QString ScriptedDialogs::saveFile(const QString& title, const QString& filterName,
+                                  const QString& pattern, const QString& initialDir) {
+    return next(QStringList{"save", title, filterName, pattern, initialDir}.join(u'|'), false)
+        .value_or(QString());
+}
 
 namespace {
 
@@ -41,6 +91,17 @@ Money eur(const QString& text) {
     return *m;
 }
 
+QString dbProblem(const QString& reason, bool wasWriting) {
+    return msg("BRELUNE", "critical", "OK",
+               "La base de données « $DIR/PTcomptes.mdb » ne peut pas être utilisée : " + reason +
+                   (wasWriting ? ".\r\nRien n'a été enregistré." : "."));
+}
+
+Locale TestRun::tagLocale() {
+    const QByteArray tag = QTest::currentDataTag();
+    return tag == "en" || tag.startsWith("en ") ? Locale::english() : Locale::french();
+}
+
 TestRun::TestRun(const Locale& locale)
     : ctx{dir.path(), locale, clock, dialogs, nullptr, nullptr, [this] { ++endCalls; }, {}, false} {}
 
@@ -50,6 +111,14 @@ void TestRun::createFiles() {
         throw std::runtime_error("ini not written");
     ctx.chemin_base = dbPath();
     ctx.filesLocated = true;
+}
+
+void TestRun::createBook(const QStringList& rows, const QString& soldes) {
+    createFiles();
+    for (const QString& r : rows)
+        addRow(QDate(2003, 12, r.section(' ', 0, 0).toInt()).toString(Qt::ISODate),
+               r.section(' ', 1, 1), r.section(' ', 2));
+    setSoldes(soldes);
 }
 
 void TestRun::exec(const QString& sql) const {
