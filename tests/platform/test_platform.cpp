@@ -251,44 +251,6 @@ private slots:
         QCOMPARE(contents(path), before);
     }
 
-    void failedCommandChangesNothing_data() {
-        QTest::addColumn<QString>("table"); // empty: a trigger that names a missing table
-        QTest::addColumn<int>("command");   // entry, deletion, marking, balance
-        for (int command : {0, 1, 2, 3})
-            QTest::addRow("command %d, Soldes refuses", command) << "Soldes" << command;
-        QTest::newRow("entry, En_cour refuses") << "En_cour" << 0;
-        QTest::newRow("entry, engine error in English") << "" << 0;
-    }
-    void failedCommandChangesNothing() {
-        QFETCH(QString, table);
-        QFETCH(int, command);
-        TestRun run;
-        run.createFiles();
-        run.addRow("2003-12-05", "12.5", "CB");
-        run.setSoldes("7 3");
-        if (table.isEmpty())
-            run.exec("CREATE TRIGGER broken BEFORE INSERT ON En_cour "
-                     "BEGIN INSERT INTO nowhere VALUES (1); END");
-        else
-            run.failChangesOf(table);
-        AccountDb db(run.dbPath());
-        const Operation op = db.readRegister().operations.at(0);
-        try {
-            if (command == 0)
-                db.addOperation(QDate(2003, 12, 5), eur("1"), "CB");
-            else if (command == 3)
-                db.setBalance(BalanceField::Reel, eur("1"));
-            else
-                command == 1 ? db.deleteOperation(op) : db.markOperation(op);
-            QFAIL("the command went through");
-        } catch (const AccountDbError& e) {
-            QCOMPARE(e.reason(), table.isEmpty()
-                                     ? "erreur inattendue de la base de données (code 1)"
-                                     : "une valeur a été refusée par la base");
-        }
-        QCOMPARE(run.rows() + '|' + run.soldes(), "2003-12-05 12.5 CB|7 3");
-    }
-
     // Each row: the call on the seam ("message|caption|icon|buttons|text" or
     // "input|title|prompt|default"), what the screen shows
     // ("title|text|icon|buttons"), the button pressed or the text typed, and

@@ -1,11 +1,18 @@
-// The register's rules that need no window: the reading of a typed amount,
-// the line formats and the balance check.
+// The register: the reading of a typed amount, the line formats, the balance check; then the main
+// window's refresh and balance strip, typing an amount, entering an operation, setting the
+// balances, searching by amount and deleting.
+#include "app/frmcompte.h"
 #include "register/amount_reading.h"
+#include "register/line_list.h"
 #include "register/register_line.h"
+#include "register/register_view.h"
+#include "support.h"
 
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace brelune;
+using namespace brelune::test;
 
 namespace {
 
@@ -28,6 +35,94 @@ struct Lines { // "amount payment" (in English for a tag "en ..."), both lines a
 struct Check {
     QString operations, soldes; // "reel bancaire", "-" for an empty field
     bool good;
+};
+
+const QString kNoDate = msg("Et la date !", "critical", "OK", "votre date n'est pas correcte !");
+const QString kNoAmount =
+    msg("Et le montant alors !", "critical", "OK", "Vous n'avez pas entré de montant !");
+const QString kTooLong =
+    msg("Payement trop grand", "critical", "OK", "Texte de payement trop grand !");
+const QString kNoPayment =
+    msg("Et le payement !", "critical", "OK", "vous n'avez pas rentré de payement !");
+const QString kOnlyDigits = msg("Montant", "exclamation", "OK", "Seul les chiffres sont permis !");
+const QString kFaux = msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
+const QString kReel = "input|Nouveau SOLDE|entrez le nouveau solde réel|Un Milliard";
+const QString kBanc = "input|Nouveau SOLDE|entrez le nouveau solde bancaire|Un Milliard";
+const QString kSoldeZero = msg("Attention", "question", "YesNo",
+                               "vous n'avez rien entré ! voulez-vous changer ce solde ?");
+const QString kSearchInput = "input|Suppression définitive !|Entrer le montant recherché :|montant";
+const QString kSearchZero =
+    msg("un Montant SVP", "question", "YesNo",
+        "vous n'avez pas entré de montant ! \r\nVoulez-vous en entrer un ?");
+const QString kConfirm = msg("Attention : Suppression définitive !", "question", "YesNo",
+                             "Voulez vous supprimer cet enregistrement ?\r\nMontant : ");
+const QString kNotFound = msg("BRELUNE", "none", "OK", "Le montant recherché n'existe pas !");
+const QString kAmountTooLarge = msg("Et le montant alors !", "critical", "OK",
+                                    "Ce montant est trop grand pour être enregistré !");
+const QString kSoldeTooLarge =
+    msg("Nouveau SOLDE", "exclamation", "OK", "Ce solde est trop grand pour être enregistré !");
+// A run (in English for a data row tagged "en ...") on operations "day amount payment" of December
+// 2003 (row ids 1, 2...) and Soldes "réel bancaire" ("none": no row), with its main window loaded.
+struct Book {
+    TestRun run;
+    Frmcompte frame{run.ctx};
+
+    explicit Book(const QStringList& rows = {}, const QString& soldes = "0 0") {
+        run.createBook(rows, soldes);
+        frame.show();
+        frame.Form_Load();
+    }
+    LineList* list() const { return child<LineList>(&frame, "List1"); }
+    QComboBox* combo(int i) const { return child<QComboBox>(&frame, QString("Combo%1").arg(i)); }
+    QLineEdit* text1() const { return child<QLineEdit>(&frame, "Text1"); }
+    QLabel* label(int i) const { return child<QLabel>(&frame, QString("Label1_%1").arg(i)); }
+    QStringList shown() { return run.shown(); }
+    void menu(const char* item) { child<QAction>(&frame, item)->trigger(); }
+    // Types "date|amount|payment" as a user does and clicks Enregistrer.
+    void enter(const QString& line) {
+        const QStringList f = line.split('|');
+        text1()->setText(f[1]); // the amount box's filter aside
+        for (int i : {1, 2}) {
+            combo(i)->clearEditText();
+            for (const QChar c : f[i == 1 ? 0 : 2]) // letters outside ASCII too
+                QTest::sendKeyEvent(QTest::Click, combo(i), Qt::Key_unknown, c, Qt::NoModifier);
+        }
+        QTest::mouseClick(child<QPushButton>(&frame, "Command1"), Qt::LeftButton);
+    }
+    // Selects lines of List1 as a click or a drag does; the event loop delivers the selection.
+    void select(std::initializer_list<int> rows) {
+        for (int row : rows)
+            list()->setCurrentIndex(list()->model()->index(row, 0));
+        QCoreApplication::processEvents();
+    }
+};
+
+struct Refresh {
+    const char* reel;
+    QString lines, strip; // strip: the five labels' captions and tool-tips
+    QStringList dialogs;
+    QByteArray junk; // written over the database at the end; none: the file is gone
+};
+struct Entry { // typed in an empty book; refused when nothing is stored
+    QString line;
+    QStringList dialogs = {};
+    QString stored = {}, reel = "0"; // the row stored, the Réel balance after
+    QString shown = {};              // the register line after its date and "_____"
+    QString failing = {};            // the table that refuses every change
+};
+struct Prompt { // a command asking for an amount, in a book that agrees: RENT 1, Réel 3, Bancaire 2
+    const char* item;
+    QStringList script, dialogs;
+    QString after, soldes = "3 2"; // Soldes after, before ("none": no row)
+    QString failing = {};          // the table that refuses every change
+};
+const QStringList kSix{"5 12.5 CB", "5 12.5 CB", "5 12.5 CB", "1 40 RENT", "4 -7.25 CB", "2 0 CB"};
+struct Deletion { // in kSix, Réel 9.75 (agreeing): the amount typed, then asked about; lines found
+    QString typed, asked;
+    QStringList lines;
+    int clicked;           // dragged from the first line
+    QString left, reel;    // the rows' ids left, Réel
+    QString twist = "yes"; // "no" answered; "fail": Soldes refuses every change
 };
 
 } // namespace
@@ -108,11 +203,252 @@ private slots:
         const Soldes soldes{field(f[0]), field(f[1])};
         QCOMPARE(balanceVerdict(operations(c.operations), soldes) == Verdict::Bon, c.good);
     }
+
+    void refresh_data() {
+        QTest::addColumn<Refresh>("r");
+        QTest::newRow("fr agreeing")
+            << Refresh{"57.5",
+                       "     01/12/2003_____30,00 €_____CB|     05/12/2003_____100,00 €____RENT|"
+                       "     05/12/2003_____12,50 €_____PRÉL",
+                       "Réel : ||57,50€|Solde REEL en francs : 377,18 F|Bancaire : ||0,00€|"
+                       "Solde BANCAIRE en francs : 0,00 F|Bon|Les comptes sont bons",
+                       {},
+                       {}};
+        QTest::newRow("en wrong by 0.98")
+            << Refresh{"58.48",
+                       "     12/1/2003_____30.00 €_____CB|     12/5/2003_____100.00 €____RENT|"
+                       "     12/5/2003_____12.50 €_____PRÉL",
+                       "Réel : ||58.48€|Solde REEL en francs : 383.60 F|Bancaire : ||0.00€|"
+                       "Solde BANCAIRE en francs : 0.00 F|Faux|Les comptes sont faux, attention",
+                       {kFaux},
+                       QByteArray(4096, 'x')};
+    }
+    void refresh() {
+        QFETCH(Refresh, r);
+        // By date; rows of one date keep the order they were stored in.
+        Book b({"5 100 RENT", "1 30 CB", "5 12.5 PRÉL"}, "none");
+        QCOMPARE(b.label(0)->text(), "Pas d'enregistrement");
+        QCOMPARE(b.label(0)->width(), b.frame.registerView()->width());
+        QVERIFY(!b.label(1)); // not created without balances
+        b.run.setSoldes(QString(r.reel) + " 0");
+        b.frame.registerView()->load_compte();
+        b.shown();
+        b.frame.registerView()->load_compte(); // a second refresh doubles neither lines nor labels
+        QCOMPARE(b.list()->lines().join('|'), r.lines);
+        QStringList strip;
+        QList<int> geometry;
+        for (int i = 0; i < 5; ++i) {
+            strip << b.label(i)->text() << b.label(i)->toolTip();
+            geometry << b.label(i)->x() << b.label(i)->width();
+            QCOMPARE(b.label(i)->alignment(), Qt::AlignCenter);
+            QCOMPARE(b.label(i)->y(), b.label(0)->y());
+        }
+        QCOMPARE(strip.join('|'), r.strip);
+        QCOMPARE(geometry, (QList<int>{0, 80, 80, 160, 240, 128, 368, 160, 528, 112}));
+        QCOMPARE(b.shown(), r.dialogs);
+        QCOMPARE(b.frame.findChildren<QLabel*>(QRegularExpression("^Label1_")).size(), 5);
+        QCOMPARE(b.run.ids(), "1 2 3"); // nothing is corrected
+        // The Soldes row gone: Label1(0) spans the strip, the others stay.
+        b.run.setSoldes("none");
+        b.frame.registerView()->load_compte();
+        QCOMPARE(b.label(0)->width(), b.frame.registerView()->width());
+        QVERIFY(b.label(4)->isVisible());
+        QCOMPARE(b.label(4)->text(), r.strip.section('|', 8, 8));
+        // An unreadable database: no stale line nor verdict, and no file created.
+        QVERIFY(QFile::remove(b.run.dbPath()));
+        if (!r.junk.isEmpty())
+            writeFile(b.run.dbPath(), r.junk);
+        b.frame.registerView()->load_compte();
+        QCOMPARE(b.shown(), QStringList{dbProblem(r.junk.isEmpty() ? kGone : kJunk)});
+        QVERIFY(b.list()->lines().isEmpty());
+        QCOMPARE(b.label(0)->text(), "Comptes illisibles");
+        QVERIFY(!b.label(4)->isVisible());
+        QCOMPARE(QFile::exists(b.run.dbPath()), !r.junk.isEmpty());
+    }
+
+    void typingInTheAmountBox() {
+        Book b;
+        QLineEdit* box = b.text1();
+        QTest::keyClicks(box, "12a.5,-");
+        // Enter and Space are refused; Backspace, moving and Ctrl+A type no character.
+        QTest::keySequence(box, QKeySequence("Return, Space, Backspace, Left, Ctrl+A"));
+        QCOMPARE(box->text(), "12.5,");
+        QCOMPARE(b.shown(), QStringList(3, kOnlyDigits));
+        QVERIFY(b.run.rows().isEmpty()); // Enter records nothing
+        // Pasted and AltGr text goes through the same filter.
+        QGuiApplication::clipboard()->setText("12abc");
+        QTest::keySequence(box, QKeySequence("Ctrl+V, Ctrl+Alt+E"));
+        QCOMPARE(b.shown(), QStringList(2, kOnlyDigits));
+        // So is the X11 selection pasted by a middle click, where there is one.
+        if (QGuiApplication::clipboard()->supportsSelection()) {
+            QGuiApplication::clipboard()->setText("9x", QClipboard::Selection);
+            QTest::mouseClick(box, Qt::MiddleButton);
+            QCOMPARE(b.shown(), QStringList{kOnlyDigits});
+        }
+        QGuiApplication::clipboard()->setText("-3");
+        QTest::keySequence(box, QKeySequence("End, Ctrl+V"));
+        QCOMPARE(box->text(), "12.5,-3");
+        QVERIFY(b.shown().isEmpty());
+    }
+
+    void entries_data() {
+        QTest::addColumn<Entry>("e");
+        QTest::newRow("untouched")
+            << Entry{"date||Payement", {kNoDate, kNoAmount, kTooLong, kNoPayment}};
+        QTest::newRow("zero amount") << Entry{"05/12/2003|0|CB", {kNoAmount}};
+        QTest::newRow("lone point") << Entry{"05/12/2003|.|CB", {kNoAmount}};
+        QTest::newRow("rounds to 0") << Entry{"05/12/2003|0.00001|CB", {kNoAmount}};
+        QTest::newRow("blank payment") << Entry{"05/12/2003|1|   ", {kNoPayment}};
+        QTest::newRow("six characters") << Entry{"05/12/2003|1|ABCDEF", {kTooLong}};
+        QTest::newRow("longer once upper-cased") << Entry{"05/12/2003|1|straß", {kTooLong}};
+        QTest::newRow("empty payment") << Entry{"05/12/2003|1|", {kNoPayment}};
+        QTest::newRow("not a date") << Entry{"31/02/2003|1|CB", {kNoDate}};
+        QTest::newRow("amount too large") << Entry{"05/12/2003|1e30|CB", {kAmountTooLarge}};
+        for (auto [table, reason] :
+             {std::pair("Soldes", kRefusedValue),
+              {"En_cour", kRefusedValue},
+              {"En_cour!", "erreur inattendue de la base de données (code 1)"}})
+            QTest::addRow("%s refuses", table) << Entry{
+                .line = "05/12/2003|12|CB", .dialogs = {dbProblem(reason, true)}, .failing = table};
+        QTest::newRow("five letters, comma ends")
+            << Entry{"05/12/2003|4,50|Prélè", {}, "2003-12-05 4 PRÉLÈ", "-4", "4,00 €______PRÉLÈ"};
+        QTest::newRow("negative, no completion")
+            << Entry{"05/12/2003|-5|RE", {}, "2003-12-05 -5 RE", "5", "-5,00 €_____RE"};
+        QTest::newRow("RENT, blanks around")
+            << Entry{"01/12/2003|20| rEnT ", {}, "2003-12-01 20 RENT", "20", "20,00 €_____RENT"};
+        QTest::newRow("en 12/1/2003")
+            << Entry{"12/1/2003|7.25|Ch", {}, "2003-12-01 7.25 CH", "-7.25", "7.25 €______CH"};
+    }
+    void entries() {
+        QFETCH(Entry, e);
+        Book b;
+        if (!e.failing.isEmpty())
+            b.run.failChangesOf(e.failing);
+        b.enter(e.line);
+        QCOMPARE(b.shown(), e.dialogs);
+        const bool recorded = !e.stored.isEmpty();
+        QCOMPARE(b.run.rows() + '|' + b.run.soldes(), e.stored + '|' + e.reel + " 0");
+        const QString date = e.line.section('|', 0, 0);
+        QCOMPARE(b.list()->lines(), QStringList{recorded ? "     " + date + "_____" + e.shown
+                                                         : "     Pas d'enregistrement !"});
+        QCOMPARE(b.label(4)->text(), "Bon");
+        // A refused line stays as typed, to be corrected.
+        QCOMPARE(b.combo(1)->currentText() + '|' + b.text1()->text() + '|' +
+                     b.combo(2)->currentText(),
+                 recorded ? "date||Payement" : e.line);
+    }
+
+    void amountPrompts_data() {
+        QTest::addColumn<Prompt>("s");
+        const QStringList searchTwice{kSearchInput, kSearchZero, kSearchInput, kSearchZero};
+        QTest::newRow("negative, comma ends")
+            << Prompt{"Sbanc", {"-1234,56"}, {kBanc, kFaux}, "3 -1234"};
+        QTest::newRow("default text, then No")
+            << Prompt{"Sréel", {"Un Milliard", "no"}, {kReel, kSoldeZero}, "3 2"};
+        QTest::newRow("cancelled, then No")
+            << Prompt{"Sbanc", {"cancel", "no"}, {kBanc, kSoldeZero}, "3 2"};
+        QTest::newRow("0.00, Yes, then 1")
+            << Prompt{"Sréel", {"0.00", "yes", "1"}, {kReel, kSoldeZero, kReel, kFaux}, "1 2"};
+        QTest::newRow("tiny value stored as 0")
+            << Prompt{"Sbanc", {"0.00001"}, {kBanc, kFaux}, "3 0"};
+        QTest::newRow("agreeing again") << Prompt{"Sbanc", {"2"}, {kBanc}, "3 2"};
+        QTest::newRow("too large, then 7")
+            << Prompt{"Sréel", {"1e16", "7"}, {kReel, kSoldeTooLarge, kReel, kFaux}, "7 2"};
+        QTest::newRow("no Soldes row: created")
+            << Prompt{"Sbanc", {"15"}, {kBanc, kFaux}, "NULL 15", "none"};
+        QTest::newRow("Soldes refuses") << Prompt{
+            "Sréel", {"7"}, {kReel, dbProblem(kRefusedValue, true)}, "3 2", "3 2", "Soldes"};
+        QTest::newRow("search: default text, Yes, nothing, No")
+            << Prompt{"Suppress", {"montant", "yes", "", "no"}, searchTwice, "3 2"};
+    }
+    void amountPrompts() {
+        QFETCH(Prompt, s);
+        Book b({"5 1 RENT"}, s.soldes);
+        if (!s.failing.isEmpty())
+            b.run.failChangesOf(s.failing);
+        const QStringList registerLines = b.list()->lines();
+        b.text1()->setText("99"); // half-typed, lost by the reload
+        b.run.dialogs.script(s.script);
+        b.menu(s.item);
+        QCOMPARE(b.shown(), s.dialogs);
+        QCOMPARE(b.run.ids() + '|' + b.run.soldes(), "1|" + s.after);
+        QCOMPARE(b.text1()->text(), s.script.endsWith("no") || !s.failing.isEmpty() ? "99" : "");
+        QCOMPARE(b.list()->lines(), registerLines);
+        if (s.soldes == "none") // the strip shows the row created, with an empty Réel
+            QCOMPARE(b.label(1)->text() + '|' + b.label(3)->text(), "|15,00€");
+    }
+
+    void searchAndDelete_data() {
+        QTest::addColumn<Deletion>("d");
+        const QStringList three(3, "05/12/2003 ---> 12,5    ---> CB");
+        QTest::newRow("second of three equal")
+            << Deletion{"12.5", "12,5", three, 1, "1 3 4 5 6", "22.25"};
+        QTest::newRow("comma searches the whole part") << Deletion{
+            "40,75", "40", {"01/12/2003 ---> 40      ---> RENT"}, 0, "1 2 3 5 6", "-30.25"};
+        QTest::newRow("negative") << Deletion{
+            "-7.25", "-7,25", {"04/12/2003 ---> -7,25   ---> CB"}, 0, "1 2 3 4 6", "2.5"};
+        QTest::newRow("answered No")
+            << Deletion{"12.5", "12,5", three, 2, "1 2 3 4 5 6", "9.75", "no"};
+        QTest::newRow("failing") << Deletion{"12.5",        "12,5", three, 2,
+                                             "1 2 3 4 5 6", "9.75", "fail"};
+    }
+    void searchAndDelete() {
+        QFETCH(Deletion, d);
+        Book b(kSix, "9.75 0");
+        QStringList registerLines = b.list()->lines();
+        b.run.dialogs.script({d.typed, d.twist == "no" ? "no" : "yes"});
+        b.menu("Suppress");
+        QCOMPARE(b.list()->lines(), d.lines);
+        if (d.twist == "fail")
+            b.run.failChangesOf("Soldes");
+        b.select({0, d.clicked}); // one question, for the line selected last
+        const QString refused = kRefusedValue;
+        QCOMPARE(b.shown(),
+                 QStringList({kSearchInput, kConfirm + d.asked}) +
+                     (d.twist == "fail" ? QStringList{dbProblem(refused, true)} : QStringList{}));
+        QCOMPARE(b.run.ids() + '|' + b.run.soldes(), d.left + '|' + d.reel + " 0"); // the very row
+                                                                                    // clicked
+        QCOMPARE(b.label(4)->text(), "Bon");
+        // The register again, out of delete mode (a click asks nothing), less the line deleted.
+        QCOMPARE(b.list()->count(), d.left.count(' ') + 1);
+        for (const QString& line : b.list()->lines())
+            QVERIFY(registerLines.removeOne(line));
+        b.select({0});
+        QVERIFY(b.shown().isEmpty());
+    }
+
+    void searchGivenUpOrEnded() {
+        Book b(kSix, "9.75 0");
+        const QStringList registerLines = b.list()->lines();
+        // A search that finds nothing ("1e-9" is not 0) empties the list
+        // before it says so, and ends delete mode.
+        b.run.dialogs.script({"12.5", "1e-9"});
+        b.menu("Suppress");
+        QStringList behindMessage{"(none)"};
+        b.run.dialogs.onMessage = [&] { behindMessage = b.list()->lines(); };
+        b.menu("Suppress");
+        QCOMPARE(b.shown(), (QStringList{kSearchInput, kSearchInput, kNotFound}));
+        QCOMPARE(behindMessage, QStringList{});
+        QCOMPARE(b.list()->lines(), registerLines);
+        b.select({0});
+        QVERIFY(b.shown().isEmpty());
+        // So does an entry.
+        b.run.dialogs.script({"12.5"});
+        b.menu("Suppress");
+        b.enter("05/12/2003|5|CB");
+        b.select({0});
+        QCOMPARE(b.shown(), QStringList{kSearchInput});
+        QCOMPARE(b.run.ids(), "1 2 3 4 5 6 7");
+        // A search in an unreadable book leaves the window as it was, never "n'existe pas".
+        const QStringList registerNow = b.list()->lines();
+        QVERIFY(QFile::rename(b.run.dbPath(), b.run.dbPath() + ".moved"));
+        b.run.dialogs.script({"12.5"});
+        b.menu("Suppress");
+        QCOMPARE(b.shown(), (QStringList{kSearchInput, dbProblem(kGone)}));
+        QCOMPARE(b.list()->lines(), registerNow);
+        QVERIFY(!QFile::exists(b.run.dbPath()));
+    }
 };
 
-int runRegisterTests(int argc, char* argv[]) {
-    TestRegister tests;
-    return QTest::qExec(&tests, argc, argv);
-}
-
+QTEST_MAIN(TestRegister)
 #include "test_register.moc"

@@ -175,10 +175,12 @@ QString TestRun::soldes() const {
 }
 
 void TestRun::failChangesOf(const QString& table) const {
+    const bool engine = table.endsWith('!');
     for (const char* event : {"INSERT", "UPDATE", "DELETE"})
-        exec(QStringLiteral("CREATE TRIGGER fail_%1_%2 BEFORE %2 ON %1 "
-                            "BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                 .arg(table, QString::fromLatin1(event)));
+        exec(
+            QStringLiteral("CREATE TRIGGER fail_%2 BEFORE %2 ON %1 BEGIN %3; END")
+                .arg(table.chopped(engine), QString::fromLatin1(event),
+                     engine ? "INSERT INTO nowhere VALUES (1)" : "SELECT RAISE(ABORT, 'refused')"));
 }
 
 } // namespace brelune::test

@@ -98,7 +98,8 @@ public:
     QString rows() const;                        // "date amount payment|..." by rowid
     QString ids() const;                         // the rowids, "1 3"
     QString soldes() const;                      // as setSoldes takes them
-    // A trigger that makes every change of the named table fail.
+    // Triggers that make every change of the named table fail; with "!" after
+    // the name, on an engine error that has no French words of its own.
     void failChangesOf(const QString& table) const;
 
 private:
