@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     constexpr int kOperations = 100000;
     test::TestRun run;
-    run.createFiles();
+    run.createBook();
     {
         SQLite::Database db(run.dbPath().toStdString(), SQLite::OPEN_READWRITE);
         SQLite::Transaction tx(db);

@@ -135,7 +135,7 @@ private slots:
 
     void mainWindow() {
         TestRun run;
-        run.createFiles();
+        run.createBook();
         run.ctx.filesLocated = false;
         Frmcompte window(run.ctx);
         window.show();

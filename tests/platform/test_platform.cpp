@@ -24,26 +24,6 @@ static QStringList files(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden);
 }
 
-// Acts on the modal dialog of type Box once it is on screen and writes down
-// what it shows; any other modal is refused, so that no test waits forever.
-template <typename Box> static void whenShown(QString* seen, std::function<QString(Box*)> act) {
-    QTimer::singleShot(0, [=] {
-        auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
-        if (!box) {
-            *seen = "(no dialog)";
-            if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                other->reject();
-            return;
-        }
-        QStringList buttons;
-        for (auto* b : box->template findChildren<QAbstractButton*>())
-            if (b->isVisible())
-                buttons << b->text();
-        buttons.sort();
-        *seen = box->windowTitle() + '|' + act(box) + '|' + buttons.join(' ');
-    });
-}
-
 class TestPlatform : public QObject {
     Q_OBJECT
 private slots:
@@ -268,34 +248,40 @@ private slots:
     }
     void realDialogs() {
         QFETCH(QString, row);
-        const QStringList r = row.split('>');
-        const QStringList f = r[0].split('|');
-        const QString press = r[2];
+        const QStringList r = row.split('>'), f = r[0].split('|');
         QVERIFY(installQtFrench());
-        QtDialogs dialogs;
-        QString seen, answer;
-        if (f[0] == "message") {
-            whenShown<QMessageBox>(&seen, [=](QMessageBox* box) {
-                for (auto* b : box->buttons())
-                    if (b->text() == press)
+        QString seen = "(no dialog)";
+        QObject guard;                      // no answer left for a later test
+        QTimer::singleShot(0, &guard, [&] { // once the box is on screen
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QStringList buttons;
+            for (auto* b : box->findChildren<QAbstractButton*>())
+                if (b->isVisible())
+                    buttons << b->text();
+            buttons.sort();
+            seen = box->windowTitle();
+            if (auto* m = qobject_cast<QMessageBox*>(box)) {
+                seen += '|' + m->text() + '|' + QString::number(m->icon());
+                for (auto* b : m->buttons())
+                    if (b->text() == r[2])
                         QTimer::singleShot(0, b, &QAbstractButton::click);
-                return box->text() + '|' + QString::number(box->icon());
-            });
+            } else if (auto* in = qobject_cast<QInputDialog*>(box)) {
+                seen += '|' + in->labelText() + '|' + in->textValue();
+                in->setTextValue(r[2]);
+                QTimer::singleShot(0, in, r[2] == "Annuler" ? &QDialog::reject : &QDialog::accept);
+            }
+            seen += '|' + buttons.join(' ');
+        });
+        QtDialogs dialogs;
+        QString answer;
+        if (f[0] == "message") {
             const Answer a = dialogs.message(f[4], f[1], Icon(f[2].toInt()),
                                              f[3] == "ok" ? Buttons::Ok : Buttons::YesNo);
             answer = a == Answer::Ok ? "ok" : a == Answer::Yes ? "yes" : "no";
         } else {
-            whenShown<QInputDialog>(&seen, [=](QInputDialog* box) {
-                const QString shown = box->labelText() + '|' + box->textValue();
-                box->setTextValue(press);
-                QTimer::singleShot(0, box,
-                                   press == "Annuler" ? &QDialog::reject : &QDialog::accept);
-                return shown;
-            });
             answer = dialogs.input(f[2], f[1], f[3]).value_or("(cancelled)");
         }
-        QCOMPARE(seen, r[1]);
-        QCOMPARE(answer, r[3]);
+        QCOMPARE(seen + '>' + answer, r[1] + '>' + r[3]);
     }
 };
 

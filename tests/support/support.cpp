@@ -105,16 +105,12 @@ Locale TestRun::tagLocale() {
 TestRun::TestRun(const Locale& locale)
     : ctx{dir.path(), locale, clock, dialogs, nullptr, nullptr, [this] { ++endCalls; }, {}, false} {}
 
-void TestRun::createFiles() {
+void TestRun::createBook(const QStringList& rows, const QString& soldes) {
     AccountDb::create(dbPath());
     if (creationini(ctx))
         throw std::runtime_error("ini not written");
     ctx.chemin_base = dbPath();
     ctx.filesLocated = true;
-}
-
-void TestRun::createBook(const QStringList& rows, const QString& soldes) {
-    createFiles();
     for (const QString& r : rows)
         addRow(QDate(2003, 12, r.section(' ', 0, 0).toInt()).toString(Qt::ISODate),
                r.section(' ', 1, 1), r.section(' ', 2));
@@ -143,7 +139,7 @@ void TestRun::setSoldes(const QString& soldes) const {
                  .arg(units(soldes.section(' ', 0, 0)), units(soldes.section(' ', 1))));
 }
 
-// Each row's fields joined by blanks; integers other than rowids are amounts.
+// Integers other than rowids are amounts.
 QStringList TestRun::select(const char* sql) const {
     auto db = openDb(dbPath());
     SQLite::Statement q(db, sql);
@@ -160,18 +156,6 @@ QStringList TestRun::select(const char* sql) const {
         out << fields.join(' ');
     }
     return out;
-}
-
-QString TestRun::rows() const {
-    return select(R"(SELECT "Date", Montant, Payement FROM En_cour ORDER BY rowid)").join('|');
-}
-
-QString TestRun::ids() const {
-    return select("SELECT rowid FROM En_cour ORDER BY rowid").join(' ');
-}
-
-QString TestRun::soldes() const {
-    return select(R"(SELECT "Réel", Bancaire FROM Soldes ORDER BY rowid)").value(0, "none");
 }
 
 void TestRun::failChangesOf(const QString& table) const {

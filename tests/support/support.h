@@ -57,8 +57,7 @@ inline const QString kGone = "le fichier est introuvable ou ne peut pas être ou
 inline const QString kJunk = "ce fichier n'est pas une base de données BRELUNE";
 inline const QString kRefusedValue = "une valeur a été refusée par la base";
 
-class FixedClock : public Clock {
-public:
+struct FixedClock : Clock {
     QDate today() const override { return QDate(2003, 12, 5); }
 };
 
@@ -83,27 +82,25 @@ public:
     // The dialogs shown since last asked, the program folder written $DIR.
     QStringList shown() { return dialogs.takeShown().replaceInStrings(ctx.programDir, "$DIR"); }
 
-    // Both data files created as the program creates them, located for the
-    // run: the main window then loads without any search. Then the book:
-    // operations "day amount payment" of December 2003 and Soldes as setSoldes
-    // takes them.
-    void createFiles();
-    void createBook(const QStringList& rows, const QString& soldes);
+    // Both data files created as the program creates them and located for the
+    // run, so that the main window loads without any search; then the book:
+    // operations "day amount payment" of December 2003, Soldes as below.
+    void createBook(const QStringList& rows = {}, const QString& soldes = "0 0");
 
     // The database as another program sees it. Amounts are written and read
     // in euros ("12.5"), an empty field as NULL.
     void exec(const QString& sql) const;
     qint64 addRow(const QString& isoDate, const QString& amount, const QString& payement) const;
     void setSoldes(const QString& soldes) const; // "réel bancaire"; "none": no row
-    QString rows() const;                        // "date amount payment|..." by rowid
-    QString ids() const;                         // the rowids, "1 3"
-    QString soldes() const;                      // as setSoldes takes them
+    QStringList select(const char* sql) const;   // a row's fields joined by blanks
+    QString rows() const {                       // "date amount payment|..."
+        return select(R"(SELECT "Date", Montant, Payement FROM En_cour ORDER BY rowid)").join('|');
+    }
+    QString ids() const { return select("SELECT rowid FROM En_cour ORDER BY rowid").join(' '); }
+    QString soldes() const { return select(R"(SELECT * FROM Soldes)").value(0, "none"); }
     // Triggers that make every change of the named table fail; with "!" after
     // the name, on an engine error that has no French words of its own.
     void failChangesOf(const QString& table) const;
-
-private:
-    QStringList select(const char* sql) const;
 };
 
 // A whole file's bytes (empty when it cannot be read), and a file written
