@@ -1,11 +1,7 @@
 // Start-up: the search for the two data files, the default ini file, the main window.
-#include "app/data_files.h"
 #include "app/frmcompte.h"
 #include "register/line_list.h"
 #include "support.h"
-#include <QtTest>
-#include <QtWidgets>
-
 using namespace brelune;
 using namespace brelune::test;
 
@@ -67,9 +63,10 @@ private slots:
         const QStringList asked{kDbOpen, kDbMissing, kCreate}; // cancelled, then "create it?"
         const QStringList declined = asked + QStringList{kThanks};
         row("both present", {ini + db, "", {}, db, "PTcomptes.mdb ptconte.ini"});
-        row("create both",
-            {"", "cancel no yes cancel no yes", asked + QStringList{kIniOpen, kIniMissing, kCreate},
-             db, "PTcomptes.mdb ptconte.ini"});
+        for (const char* tag : {"create both", "en create both"})
+            row(tag, {"", "cancel no yes cancel no yes",
+                      asked + QStringList{kIniOpen, kIniMissing, kCreate}, db,
+                      "PTcomptes.mdb ptconte.ini"});
         row("decline the database", {ini, "cancel no no", declined, "", "ptconte.ini"});
         row("database chosen elsewhere",
             {ini + odb, "cancel yes " + odb, QStringList{kDbOpen, kDbMissing, kDbOpen}, odb,
@@ -112,25 +109,13 @@ private slots:
             QCOMPARE(contents(path), bytes);
         if (s.script.contains("ptconte.ini")) // copied in, for later accesses to find it
             QCOMPARE(contents(run.iniPath()), made[root + "/autre/ptconte.ini"]);
+        if (s.script.endsWith("no yes")) // a new ini file, dated in the user's language
+            QCOMPARE(contents(run.iniPath()),
+                     QByteArray(kDefaultIni)
+                         .replace("DATE",
+                                  QTest::currentDataTag()[0] == 'e' ? "12/5/2003" : "05/12/2003"));
         if (QFile::exists(run.dbPath())) // a new, empty book
             QCOMPARE(run.rows() + run.soldes(), "0 0");
-    }
-
-    void defaultIni_data() {
-        QTest::addColumn<QString>("date");
-        QTest::newRow("fr") << "05/12/2003";
-        QTest::newRow("en") << "12/5/2003";
-    }
-    void defaultIni() {
-        QFETCH(QString, date);
-        TestRun run;
-        QVERIFY(!creationini(run.ctx));
-        QByteArray expected = QByteArray(kDefaultIni).replace("DATE", date.toLatin1());
-        QCOMPARE(contents(run.iniPath()), expected);
-        // Written again over an older file: its keys replaced in place, its other keys kept.
-        writeFile(run.iniPath(), "[venti]\r\ntexo(0)=old\r\nautre=1\r\n");
-        QVERIFY(!creationini(run.ctx));
-        QCOMPARE(contents(run.iniPath()), expected.replace("texo(1)", "autre=1\r\ntexo(1)"));
     }
 
     void mainWindow() {

@@ -6,11 +6,6 @@
 #include "platform/money.h"
 #include "platform/profile_file.h"
 #include "support.h"
-
-#include <QAbstractButton>
-#include <QInputDialog>
-#include <QMessageBox>
-#include <QtTest>
 #include <SQLiteCpp/Database.h>
 #include <limits>
 

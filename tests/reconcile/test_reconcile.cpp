@@ -4,11 +4,6 @@
 #include "reconcile/pointage.h"
 #include "register/line_list.h"
 #include "support.h"
-
-#include <QtTest>
-#include <QtWidgets>
-#include <SQLiteCpp/SQLiteCpp.h>
-
 using namespace brelune;
 using namespace brelune::test;
 

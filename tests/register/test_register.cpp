@@ -7,10 +7,6 @@
 #include "register/register_line.h"
 #include "register/register_view.h"
 #include "support.h"
-
-#include <QtTest>
-#include <QtWidgets>
-
 using namespace brelune;
 using namespace brelune::test;
 

@@ -7,8 +7,9 @@
 #include "platform/dialogs.h"
 #include "platform/money.h"
 
-#include <QStringList>
 #include <QTemporaryDir>
+#include <QtTest>
+#include <QtWidgets>
 #include <functional>
 
 namespace brelune::test {
