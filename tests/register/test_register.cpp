@@ -25,9 +25,6 @@ std::vector<Operation> operations(const QString& text) {
 struct Reading {
     QString text, reading; // "zero?|stored|searched", "out" out of range, "none" unmatchable
 };
-struct Lines { // "amount payment" (in English for a tag "en ..."), both lines after the date
-    QString operation, line, search;
-};
 struct Check {
     QString operations, soldes; // "reel bancaire", "-" for an empty field
     bool good;
@@ -158,25 +155,23 @@ private slots:
                  r.reading);
     }
 
+    // Each row: "amount payment" (in English for a tag "en ..."), both lines after the date.
     void lines_data() {
-        QTest::addColumn<Lines>("l");
-        QTest::newRow("12.5") << Lines{"12.5 CB", "12,50 €_____CB", "12,5    ---> CB"};
-        QTest::newRow("1234.56") << Lines{"1234.56 RENT", "1234,56 €___RENT", "1234,56 ---> RENT"};
-        QTest::newRow("negative") << Lines{"-12.5 CB", "-12,50 €____CB", "-12,5   ---> CB"};
-        QTest::newRow("one million") << Lines{"1000000 CB", "1000000,00 €CB", "1000000 ---> CB"};
-        QTest::newRow("-123456.7")
-            << Lines{"-123456.7 TIP", "-123456,70 €TIP", "-123456,7 ---> TIP"};
-        QTest::newRow("en 0.0049") << Lines{"0.0049 RET", "0.00 €______RET", "0.0049  ---> RET"};
+        QTest::addColumn<QString>("l");
+        QTest::newRow("12.5") << "12.5 CB|12,50 €_____CB|12,5    ---> CB";
+        QTest::newRow("1234.56") << "1234.56 RENT|1234,56 €___RENT|1234,56 ---> RENT";
+        QTest::newRow("negative") << "-12.5 CB|-12,50 €____CB|-12,5   ---> CB";
+        QTest::newRow("one million") << "1000000 CB|1000000,00 €CB|1000000 ---> CB";
+        QTest::newRow("-123456.7") << "-123456.7 TIP|-123456,70 €TIP|-123456,7 ---> TIP";
+        QTest::newRow("en 0.0049") << "0.0049 RET|0.00 €______RET|0.0049  ---> RET";
     }
     void lines() {
-        QFETCH(Lines, l);
-        const bool en = QByteArray(QTest::currentDataTag()).startsWith("en ");
-        const Locale locale = en ? Locale::english() : Locale::french();
-        const QString date = en ? "12/5/2003" : "05/12/2003";
-        const Operation op = operations(l.operation).front();
-        QCOMPARE(registerLineBody(op, locale), date + "_____" + l.line);
-        QCOMPARE(registerLine(op, locale), "     " + date + "_____" + l.line);
-        QCOMPARE(searchLine(op, locale), date + " ---> " + l.search);
+        QFETCH(QString, l);
+        const Locale locale = TestRun::tagLocale();
+        const QString date = locale.formatDate(QDate(2003, 12, 5));
+        const Operation op = operations(l.section('|', 0, 0)).front();
+        QCOMPARE(registerLineBody(op, locale), date + "_____" + l.section('|', 1, 1));
+        QCOMPARE(searchLine(op, locale), date + " ---> " + l.section('|', 2));
     }
 
     void verdict_data() {

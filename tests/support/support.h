@@ -1,6 +1,5 @@
-// What every test program shares: a run of the program in a temporary program
-// folder (TestRun), its dialogs recorded and answered from a script
-// (ScriptedDialogs), the stored files read and written directly.
+// What every test program shares: a run of the program in a temporary program folder (TestRun),
+// its dialogs recorded and answered from a script (ScriptedDialogs), the stored files.
 #pragma once
 
 #include "app/run_context.h"
@@ -14,20 +13,15 @@
 
 namespace brelune::test {
 
-// Records every dialog shown, one line each, and answers from a script. A
-// dialog the script did not expect is recorded, answered No or cancelled, and
-// makes scriptDone() false.
+// Records every dialog shown, one line each, and answers from a script. A dialog the script did
+// not expect is recorded, answered No or cancelled, and makes scriptDone() false.
 class ScriptedDialogs : public Dialogs {
 public:
-    // Answers, in the order the dialogs will be shown: "yes" or "no" for a
-    // Yes/No box (OK boxes need none), "cancel" for an input box or a file
-    // dialog, any other text to type in it or choose in it.
-    ScriptedDialogs& script(const QStringList& steps) {
-        script_ << steps;
-        return *this;
-    }
-    // One line a dialog: "message|caption|icon|buttons|text",
-    // "input|title|prompt|default", "open|title|filter|pattern|folder".
+    // Answers, in the order the dialogs will be shown: "yes" or "no" for a Yes/No box (OK boxes
+    // need none), "cancel" for an input box or a file dialog, any other text to type or choose.
+    void script(const QStringList& steps) { script_ << steps; }
+    // One line a dialog: "message|caption|icon|buttons|text", "input|title|prompt|default",
+    // "open|title|filter|pattern|folder".
     QStringList takeShown() { return std::exchange(shown_, {}); }
     bool scriptDone() const { return script_.isEmpty() && !unexpected_; }
     // Called as each OK box is shown, to look at the windows behind it.
@@ -36,21 +30,27 @@ public:
     Answer message(const QString& text, const QString& caption, Icon icon,
                    Buttons buttons) override;
     std::optional<QString> input(const QString& prompt, const QString& title,
-                                 const QString& defaultText) override;
-    QString openFile(const QString& title, const QString& filterName, const QString& pattern,
-                     const QString& initialDir) override;
-    QString saveFile(const QString& title, const QString& filterName, const QString& pattern,
-                     const QString& initialDir) override;
+                                 const QString& defaultText) override {
+        return next({"input", title, prompt, defaultText}, false);
+    }
+    QString openFile(const QString& title, const QString& filter, const QString& pattern,
+                     const QString& dir) override {
+        return next({"open", title, filter, pattern, dir}, false).value_or("");
+    }
+    QString saveFile(const QString& title, const QString& filter, const QString& pattern,
+                     const QString& dir) override {
+        return next({"save", title, filter, pattern, dir}, false).value_or("");
+    }
 
 private:
-    std::optional<QString> next(const QString& shown, bool answer);
+    std::optional<QString> next(const QStringList& shown, bool answer);
 
     QStringList script_, shown_;
     bool unexpected_ = false;
 };
 
-// Shorthand for an expected message line; and the one saying that the
-// database in the program folder cannot be used, for one of the reasons below.
+// Shorthand for an expected message line; and the one saying that the database in the program
+// folder cannot be used, for one of the reasons below.
 QString msg(const QString& caption, const QString& icon, const QString& buttons,
             const QString& text);
 QString dbProblem(const QString& reason, bool wasWriting = false);
