@@ -174,38 +174,29 @@ private slots:
                  "\"0000-01-01\" \"2003-02-30\" 2003-12-05 \"2OO3-12-05\" \"abcd-07-14\"");
     }
 
-    // Each row: the file (SQL run on a new SQLite file, or "bytes:" and its
-    // content) and why it is refused.
+    // Each row: the file (SQL run on a new SQLite file, or "bytes:" and its content) and why it
+    // is refused.
     void foreignFilesRefused_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("reason");
         const QString other =
             "ce fichier n'a pas les tables d'une base BRELUNE (En_cour et Soldes)";
-        const QString soldes = "CREATE TABLE Soldes(\"Réel\", Bancaire);";
-        auto row = [&](const char* tag, const QString& sql, const QString& reason) {
-            QTest::newRow(tag) << sql << (reason.isEmpty() ? other : reason);
-        };
-        row("text", "bytes:" + QString(64, 't'),
-            "ce fichier n'est pas une base de données BRELUNE");
-        row("empty file", "bytes:", "");
-        row("missing field", "CREATE TABLE En_cour(\"Date\", Montant);" + soldes, "");
-        row("own rowid column",
-            "CREATE TABLE En_cour(\"Date\", Montant, Payement, RowId);" + soldes, "");
-        row("own oid column",
-            "CREATE TABLE En_cour(\"Date\", Montant, Payement); CREATE TABLE Soldes(\"Réel\", "
-            "Bancaire, oid);",
-            "");
-        row("without rowid",
-            "CREATE TABLE En_cour(\"Date\" PRIMARY KEY, Montant, Payement) WITHOUT ROWID;" + soldes,
-            "");
-        row("view",
-            "CREATE TABLE t(\"Date\", Montant, Payement); CREATE VIEW en_cour AS SELECT * FROM t;" +
-                soldes,
-            "");
-        row("newer",
-            "CREATE TABLE En_cour(\"Date\", Montant, Payement);" + soldes +
-                "PRAGMA user_version = 2",
-            "ce fichier vient d'une version plus récente de BRELUNE");
+        const QString t = "CREATE TABLE ", e = t + "En_cour(\"Date\", Montant, Payement",
+                      s = t + "Soldes(\"Réel\", Bancaire";
+        QTest::newRow("text") << "bytes:" + QString(64, 't') << kJunk;
+        QTest::newRow("empty file") << "bytes:" << other;
+        QTest::newRow("missing field") << t + "En_cour(\"Date\", Montant);" + s + ");" << other;
+        QTest::newRow("own rowid column") << e + ", RowId);" + s + ");" << other;
+        QTest::newRow("own oid column") << e + ");" + s + ", oid);" << other;
+        QTest::newRow("without rowid")
+            << t + "En_cour(\"Date\" PRIMARY KEY, Montant, Payement) WITHOUT ROWID;" + s + ");"
+            << other;
+        QTest::newRow("view") << e + ");" + s +
+                                     "); ALTER TABLE En_cour RENAME TO t; CREATE VIEW "
+                                     "en_cour AS SELECT * FROM t;"
+                              << other;
+        QTest::newRow("newer") << e + ");" + s + "); PRAGMA user_version = 2"
+                               << "ce fichier vient d'une version plus récente de BRELUNE";
     }
     void foreignFilesRefused() {
         QFETCH(QString, file);
