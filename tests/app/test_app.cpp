@@ -33,8 +33,8 @@ const QByteArray kDefaultIni =
 const QStringList kControls{"Label5", "Combo1",   "Text1",    "Combo2",   "Command1", "Image3",
                             "List1",  "Label1_0", "Label1_1", "Label1_2", "Label1_3", "Label1_4"};
 const QString kHeader = "Date" + QString(26, ' ') + "Montant" + QString(20, ' ') + "Payement";
-// The main window once loaded, one line each: caption (%1), controls' texts top to bottom (a
-// combo box's items first; Label5's is %2), the order of their tops, menus (separators in []).
+// The main window once loaded, one line each: caption (%1), controls' texts top to bottom (a combo
+// box's items first; Label5's is %2), the order of their tops, menus (separators in []).
 const QString kWindow =
     "%1\n%2\n05/12/2003\n04/12/2003\n03/12/2003\n02/12/2003\n01/12/2003\n30/11/2003\n29/11/2003\n"
     "28/11/2003\n27/11/2003\n26/11/2003\n25/11/2003\n24/11/2003\n23/11/2003\n22/11/2003\n"

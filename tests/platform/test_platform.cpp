@@ -1,5 +1,4 @@
-// The seams and value types: money, locale, profile files, account database,
-// the real dialogs.
+// The seams and value types: money, locale, profile files, account database, the real dialogs.
 #include "platform/account_db.h"
 #include "platform/dialogs.h"
 #include "platform/locale.h"
@@ -41,8 +40,8 @@ private slots:
         QVERIFY(!Money::fromUnits(kMax).plus(Money::fromUnits(1)));
     }
 
-    // Each row: the short date pattern, a date, its text, then texts that
-    // read back as that date ("=") or are refused ("x").
+    // Each row: the short date pattern, a date, its text, then texts that read back as that date
+    // ("=") or are refused ("x").
     void dates_data() {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QDate>("date");
@@ -76,8 +75,8 @@ private slots:
         QCOMPARE(Locale(u',', pattern).upper("Prél"), "PRÉL");
     }
 
-    // Each row: the file, the entries written at once ("section/key=value;"),
-    // the file afterwards, and values read back.
+    // Each row: the file, the entries written at once ("section/key=value;"), the file afterwards,
+    // and values read back.
     void profileFiles_data() {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("writes");
@@ -131,8 +130,8 @@ private slots:
     void databaseEdges() {
         TestRun run;
         AccountDb::create(run.dbPath());
-        // A file of that name is never replaced, nor made in a folder that
-        // cannot be written to (here: one below a plain file).
+        // A file of that name is never replaced, nor made in a folder that cannot be written to
+        // (here: one below a plain file).
         QVERIFY_THROWS_EXCEPTION(AccountDbError, AccountDb::create(run.dbPath()));
         QVERIFY_THROWS_EXCEPTION(AccountDbError,
                                  AccountDb::create(run.dbPath() + "/x/PTcomptes.mdb"));
@@ -156,8 +155,7 @@ private slots:
                                  db.addOperation(QDate(2003, 12, 5), eur("1"), "RENT"));
         QCOMPARE(run.rows() + run.soldes(), "922337203685477.5807 NULL");
 
-        // A stored text is a date only when all of it is; any other is shown
-        // as it is stored.
+        // A stored text is a date only when all of it is; any other is shown as it is stored.
         for (const char* text :
              {"2003-12-05", "2OO3-12-05", "abcd-07-14", "2003-02-30", "0000-01-01"})
             run.addRow(text, "1", "CB");
@@ -168,8 +166,8 @@ private slots:
                  "\"0000-01-01\" \"2003-02-30\" 2003-12-05 \"2OO3-12-05\" \"abcd-07-14\"");
     }
 
-    // Each row: the file (SQL run on a new SQLite file, or "bytes:" and its content) and why it
-    // is refused.
+    // Each row: the file (SQL run on a new SQLite file, or "bytes:" and its content) and why it is
+    // refused.
     void foreignFilesRefused_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("reason");

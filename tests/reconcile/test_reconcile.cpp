@@ -19,8 +19,8 @@ static QList<Pointage*> pointages() { // the reconciliation windows on screen
     return found;
 }
 
-// A run (in English for a data row tagged "en") on a new book of operations "amount payment"
-// (row ids 1, 2...) and Soldes "réel bancaire".
+// A run (in English for a data row tagged "en") on a new book of operations "amount payment" (row
+// ids 1, 2...) and Soldes "réel bancaire".
 struct Book {
     TestRun run;
     Book(QStringList rows, const QString& soldes) {
@@ -35,8 +35,8 @@ struct Book {
     QString state() const { return run.ids() + " | " + run.soldes(); }
 };
 
-// On Soldes 1520.35, -12, a search for 12; then, behind the window's back, new Soldes and the
-// base "gone" or "junk" (not a database); then `typed` looked for, by the button or with `keys`.
+// On Soldes 1520.35, -12, a search for 12; then, behind the window's back, new Soldes and the base
+// "gone" or "junk" (not a database); then `typed` looked for, by the button or with `keys`.
 struct Search {
     QString typed;
     QStringList lines = {}, dialogs = {};

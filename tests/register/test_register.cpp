@@ -405,8 +405,8 @@ private slots:
     void searchGivenUpOrEnded() {
         Book b(kSix, "9.75 0");
         const QStringList registerLines = b.list()->lines();
-        // A search that finds nothing ("1e-9" is not 0) empties the list
-        // before it says so, and ends delete mode.
+        // A search that finds nothing ("1e-9" is not 0) empties the list before it says so, and
+        // ends delete mode.
         b.run.dialogs.script({"12.5", "1e-9"});
         b.menu("Suppress");
         QStringList behindMessage{"(none)"};

@@ -1,5 +1,5 @@
-// What every test program shares: a run of the program in a temporary program folder (TestRun),
-// its dialogs recorded and answered from a script (ScriptedDialogs), the stored files.
+// What every test program shares: a run of the program in a temporary program folder (TestRun), its
+// dialogs recorded and answered from a script (ScriptedDialogs), the stored files.
 #pragma once
 
 #include "app/run_context.h"
@@ -13,8 +13,8 @@
 
 namespace brelune::test {
 
-// Records every dialog shown, one line each, and answers from a script. A dialog the script did
-// not expect is recorded, answered No or cancelled, and makes scriptDone() false.
+// Records every dialog shown, one line each, and answers from a script. A dialog the script did not
+// expect is recorded, answered No or cancelled, and makes scriptDone() false.
 class ScriptedDialogs : public Dialogs {
 public:
     // Answers, in the order the dialogs will be shown: "yes" or "no" for a Yes/No box (OK boxes
@@ -65,8 +65,8 @@ struct FixedClock : Clock {
 // An exact amount from its text, "12.5" or "-40".
 Money eur(const QString& text);
 
-// One run of the program in a temporary program folder, on 5 December 2003,
-// in English when the current data row's tag starts with "en", else in French.
+// One run of the program in a temporary program folder, on 5 December 2003, in English when the
+// current data row's tag starts with "en", else in French.
 class TestRun {
 public:
     explicit TestRun(const Locale& locale = tagLocale());
@@ -83,13 +83,13 @@ public:
     // The dialogs shown since last asked, the program folder written $DIR.
     QStringList shown() { return dialogs.takeShown().replaceInStrings(ctx.programDir, "$DIR"); }
 
-    // Both data files created as the program creates them and located for the
-    // run, so that the main window loads without any search; then the book:
-    // operations "day amount payment" of December 2003, Soldes as below.
+    // Both data files created as the program creates them and located for the run, so that the main
+    // window loads without any search; then the book: operations "day amount payment" of December
+    // 2003, Soldes as below.
     void createBook(const QStringList& rows = {}, const QString& soldes = "0 0");
 
-    // The database as another program sees it. Amounts are written and read
-    // in euros ("12.5"), an empty field as NULL.
+    // The database as another program sees it. Amounts are written and read in euros ("12.5"), an
+    // empty field as NULL.
     void exec(const QString& sql) const;
     qint64 addRow(const QString& isoDate, const QString& amount, const QString& payement) const;
     void setSoldes(const QString& soldes) const; // "réel bancaire"; "none": no row
@@ -99,13 +99,12 @@ public:
     }
     QString ids() const { return select("SELECT rowid FROM En_cour ORDER BY rowid").join(' '); }
     QString soldes() const { return select(R"(SELECT * FROM Soldes)").value(0, "none"); }
-    // Triggers that make every change of the named table fail; with "!" after
-    // the name, on an engine error that has no French words of its own.
+    // Triggers that make every change of the named table fail; with "!" after the name, on an
+    // engine error that has no French words of its own.
     void failChangesOf(const QString& table) const;
 };
 
-// A whole file's bytes (empty when it cannot be read), and a file written
-// with exactly these bytes.
+// A whole file's bytes (empty when it cannot be read), and a file written with exactly these bytes.
 QByteArray contents(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 
