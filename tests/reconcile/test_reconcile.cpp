@@ -19,22 +19,6 @@ static QList<Pointage*> pointages() { // the reconciliation windows on screen
     return found;
 }
 
-// A run (in English for a data row tagged "en") on a new book of operations "amount payment" (row
-// ids 1, 2...) and Soldes "réel bancaire".
-struct Book {
-    TestRun run;
-    Book(QStringList rows, const QString& soldes) {
-        run.createBook(rows.replaceInStrings(QRegularExpression("^"), "1 "), soldes);
-    }
-    ~Book() { qDeleteAll(pointages()); } // even after a failed check
-    Pointage* open() {
-        auto* w = new Pointage(run.ctx);
-        w->Form_Load();
-        return w;
-    }
-    QString state() const { return run.ids() + " | " + run.soldes(); }
-};
-
 // On Soldes 1520.35, -12, a search for 12; then, behind the window's back, new Soldes and the base
 // "gone" or "junk" (not a database); then `typed` looked for, by the button or with `keys`.
 struct Search {
@@ -46,10 +30,10 @@ struct Search {
 
 // After a search for the first row's amount, a line picked (-1: the first, by the Down key).
 struct Marking {
-    QStringList rows = QStringList(3, "20 CB");
+    QStringList rows = QStringList(3, "1 20 CB");
     QString before = "-60 0", asked = "20 : CB"; // Soldes; the question after "Montant : "
     int line = 1;
-    QString after, twist = {}; // Book::state(); "No" answered, "type X K": X typed, then key K,
+    QString after, twist = {}; // rowids | Soldes; "No" answered, "type X K": X typed, then key K,
                                // "fail T": table T refuses every change, "gone": row 2 deleted
 };
 
@@ -64,6 +48,11 @@ class TestReconcile : public QObject {
             return QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
         QTest::keySequence(box(w), QKeySequence::fromString(keys, QKeySequence::PortableText));
     }
+    static Pointage* open(TestRun& run) {
+        auto* w = new Pointage(run.ctx);
+        w->Form_Load();
+        return w;
+    }
     static void pick(Pointage* w, int row) {
         if (row < 0)
             QTest::keyClick(list(w), Qt::Key_Down);
@@ -74,6 +63,7 @@ class TestReconcile : public QObject {
     }
 
 private slots:
+    void cleanup() { qDeleteAll(pointages()); } // even after a failed check
     void search_data() {
         QTest::addColumn<Search>("s");
         const QStringList twelve{"01/12/2003_____12,00 €_____CB"};
@@ -81,8 +71,6 @@ private slots:
         const QStringList en{"12/1/2003_____12.50 €_____CB", "12/1/2003_____12.50 €_____RENT"};
         const QString read = "Réel :  - Bancaire : -20,00€"; // the new Soldes, read again
         QTest::newRow("12.50") << Search{"12.50", both};
-        QTest::newRow("12,50 finds 12") << Search{"12,50", twelve};
-        QTest::newRow("1 2.5") << Search{"1 2.5", both};
         QTest::newRow("-12.5") << Search{"-12.5", {"01/12/2003_____-12,50 €____CB"}};
         QTest::newRow("1000000") << Search{"1000000", {"01/12/2003_____1000000,00 €CB"}};
         QTest::newRow("en") << Search{"12.5", en, {}, {}, "Réel : 1520.35€ - Bancaire : -12.00€"};
@@ -100,31 +88,33 @@ private slots:
     }
     void search() {
         QFETCH(Search, s);
-        Book b({"12.5 CB", "12 CB", "-12.5 CB", "12.5 RENT", "1000000 CB", "12.3456 TIP"},
-               "1520.35 -12");
-        Pointage* w = b.open();
+        TestRun run;
+        run.createBook(
+            {"1 12.5 CB", "1 12 CB", "1 -12.5 CB", "1 12.5 RENT", "1 1000000 CB", "1 12.3456 TIP"},
+            "1520.35 -12");
+        Pointage* w = open(run);
         lookFor(w, "12");
-        b.run.setSoldes(s.soldes);
-        QVERIFY(s.db.isEmpty() || QFile::remove(b.run.dbPath()));
-        QVERIFY(s.db != "junk" || QFile::copy(b.run.iniPath(), b.run.dbPath())); // a text file
+        run.setSoldes(s.soldes);
+        QVERIFY(s.db.isEmpty() || QFile::remove(run.dbPath()));
+        QVERIFY(s.db != "junk" || QFile::copy(run.iniPath(), run.dbPath())); // a text file
         lookFor(w, s.typed, s.keys);
         QCOMPARE(list(w)->lines(), s.lines);
         QCOMPARE(box(w)->text(), s.dialogs.contains(kRefused) ? QString() : s.typed);
         QCOMPARE(balances(w), s.caption); // read again only when nothing is found
-        QCOMPARE(QFile::exists(b.run.dbPath()), s.db != "gone"); // nothing created
-        if (s.dialogs.contains(kNotFound) || !s.db.isEmpty())    // what a window opened now shows
-            QCOMPARE(balances(b.open()), s.db.isEmpty() ? s.caption : "Soldes illisibles");
-        QCOMPARE(b.run.shown(), s.dialogs);
+        QCOMPARE(QFile::exists(run.dbPath()), s.db != "gone"); // nothing created
+        if (s.dialogs.contains(kNotFound) || !s.db.isEmpty())  // what a window opened now shows
+            QCOMPARE(balances(open(run)), s.db.isEmpty() ? s.caption : "Soldes illisibles");
+        QCOMPARE(run.shown(), s.dialogs);
     }
 
     void marking_data() {
         QTest::addColumn<Marking>("m");
         QTest::newRow("the second of three alike") << Marking{.after = "1 3 | -60 -20"};
         QTest::newRow("by the keyboard") << Marking{.line = -1, .after = "2 3 | -60 -20"};
-        QTest::newRow("RENT raises") << Marking{{"10 RENT"}, "10 0", "10 : RENT", 0, " | 10 10"};
-        QTest::newRow("CB lowers") << Marking{{"12.5 CB"}, "0 0", "12,5 : CB", 0, " | 0 -12.5"};
-        QTest::newRow("Rent lowers") << Marking{{"10 Rent"}, "0 0", "10 : Rent", 0, " | 0 -10"};
-        QTest::newRow("no Soldes row") << Marking{{"20 CB"}, "none", "20 : CB", 0, " | NULL -20"};
+        QTest::newRow("RENT raises") << Marking{{"1 10 RENT"}, "10 0", "10 : RENT", 0, " | 10 10"};
+        QTest::newRow("CB lowers") << Marking{{"1 12.5 CB"}, "0 0", "12,5 : CB", 0, " | 0 -12.5"};
+        QTest::newRow("Rent lowers") << Marking{{"1 10 Rent"}, "0 0", "10 : Rent", 0, " | 0 -10"};
+        QTest::newRow("no Soldes row") << Marking{{"1 20 CB"}, "none", "20 : CB", 0, " | NULL -20"};
         QTest::newRow("No writes nothing") << Marking{.after = "1 2 3 | -60 0", .twist = "No"};
         QTest::newRow("typed later") << Marking{.after = "1 3 | -60 -20", .twist = "type 45 Tab"};
         QTest::newRow("refused") << Marking{.after = "1 3 | -60 -20", .twist = "type 0 Return"};
@@ -134,16 +124,17 @@ private slots:
     }
     void marking() { // stored whole or not at all
         QFETCH(Marking, m);
-        Book b(m.rows, m.before);
-        Pointage* w = b.open();
-        lookFor(w, m.rows[0].section(' ', 0, 0));
+        TestRun run;
+        run.createBook(m.rows, m.before);
+        Pointage* w = open(run);
+        lookFor(w, m.rows[0].section(' ', 1, 1));
         if (m.twist.startsWith("type"))
             lookFor(w, m.twist.section(' ', 1, 1), m.twist.section(' ', 2));
         if (m.twist.startsWith("fail"))
-            b.run.failChangesOf(m.twist.section(' ', 1));
+            run.failChangesOf(m.twist.section(' ', 1));
         if (m.twist == "gone")
-            b.run.exec("DELETE FROM En_cour WHERE rowid = 2");
-        b.run.dialogs.script({m.twist == "No" ? "no" : "yes"});
+            run.exec("DELETE FROM En_cour WHERE rowid = 2");
+        run.dialogs.script({m.twist == "No" ? "no" : "yes"});
         pick(w, m.line);
         QStringList dialogs{msg("Opération de pointage", "question", "YesNo", kAsk + m.asked)};
         if (m.twist.endsWith("Return"))
@@ -152,23 +143,24 @@ private slots:
             dialogs << dbProblem(kRefusedValue, true);
         if (m.twist == "gone")
             dialogs << dbProblem("cette opération n'est plus dans la base", true);
-        QCOMPARE(b.run.shown(), dialogs);
-        QCOMPARE(b.state(), m.after);
+        QCOMPARE(run.shown(), dialogs);
+        QCOMPARE(run.ids() + " | " + run.soldes(), m.after);
         QVERIFY(list(w)->lines().isEmpty());
         QCOMPARE(box(w)->text(), "");
         QCOMPARE(w->focusWidget(), box(w));
-        QCOMPARE(balances(w), balances(b.open())); // as a window opened now shows them
+        QCOMPARE(balances(w), balances(open(run))); // as a window opened now shows them
     }
 
     void visit() { // twice from the main window, which gives way to the reconciliation one
-        Book b({"45.5 CB", "20 CB", "100 RENT"}, "34.5 0");
+        TestRun run;
+        run.createBook({"1 45.5 CB", "1 20 CB", "1 100 RENT"}, "34.5 0");
         QList<bool> beside; // at each change of the main window, a reconciliation window shown
-        Frmcompte window(b.run.ctx);
+        Frmcompte window(run.ctx);
         QVERIFY(window.Form_Load());
         window.show();
         connect(window.windowHandle(), &QWindow::visibleChanged, this,
                 [&](bool shown) { beside << (shown && !pointages().isEmpty()); });
-        b.run.dialogs.script({"yes", "yes", "yes"});
+        run.dialogs.script({"yes", "yes", "yes"});
         const QString left = "     01/12/2003_____20,00 €_____CB"; // in the register
         for (auto [marked, byButton, listed] :
              {std::tuple("45.50 100", true, left), {"20", false, "     Pas d'enregistrement !"}}) {
