@@ -70,16 +70,15 @@ private slots:
         const QStringList both{"01/12/2003_____12,50 €_____CB", "01/12/2003_____12,50 €_____RENT"};
         const QStringList en{"12/1/2003_____12.50 €_____CB", "12/1/2003_____12.50 €_____RENT"};
         const QString read = "Réel :  - Bancaire : -20,00€"; // the new Soldes, read again
-        QTest::newRow("12.50") << Search{"12.50", both};
-        QTest::newRow("-12.5") << Search{"-12.5", {"01/12/2003_____-12,50 €____CB"}};
-        QTest::newRow("1000000") << Search{"1000000", {"01/12/2003_____1000000,00 €CB"}};
-        QTest::newRow("en") << Search{"12.5", en, {}, {}, "Réel : 1520.35€ - Bancaire : -12.00€"};
+        row<Search>("12.50", {"12.50", both});
+        row<Search>("-12.5", {"-12.5", {"01/12/2003_____-12,50 €____CB"}});
+        row<Search>("1000000", {"1000000", {"01/12/2003_____1000000,00 €CB"}});
+        row<Search>("en", {"12.5", en, {}, {}, "Réel : 1520.35€ - Bancaire : -12.00€"});
         for (QString row : {"99", "12.34561 Return", "1e30 Shift+Return", "99 Enter"})
             QTest::newRow(qPrintable(row))
                 << Search{row.section(' ', 0, 0), {}, {kNotFound}, row.section(' ', 1), read};
-        QTest::newRow("no Soldes row")
-            << Search{"99", {}, {kNotFound}, {}, "Pas d'enregistrement", "none"};
-        QTest::newRow("Tab") << Search{"99", twelve, {}, "Tab"};
+        row<Search>("no Soldes row", {"99", {}, {kNotFound}, {}, "Pas d'enregistrement", "none"});
+        row<Search>("Tab", {"99", twelve, {}, "Tab"});
         for (const char* refused : {"0", "-0.00", "a word", ""})
             QTest::addRow("refused \"%s\"", refused) << Search{refused, twelve, {kRefused}};
         for (auto [db, reason] : {std::pair("gone", kGone), {"junk", kJunk}})
@@ -109,18 +108,18 @@ private slots:
 
     void marking_data() {
         QTest::addColumn<Marking>("m");
-        QTest::newRow("the second of three alike") << Marking{.after = "1 3 | -60 -20"};
-        QTest::newRow("by the keyboard") << Marking{.line = -1, .after = "2 3 | -60 -20"};
-        QTest::newRow("RENT raises") << Marking{{"1 10 RENT"}, "10 0", "10 : RENT", 0, " | 10 10"};
-        QTest::newRow("CB lowers") << Marking{{"1 12.5 CB"}, "0 0", "12,5 : CB", 0, " | 0 -12.5"};
-        QTest::newRow("Rent lowers") << Marking{{"1 10 Rent"}, "0 0", "10 : Rent", 0, " | 0 -10"};
-        QTest::newRow("no Soldes row") << Marking{{"1 20 CB"}, "none", "20 : CB", 0, " | NULL -20"};
-        QTest::newRow("No writes nothing") << Marking{.after = "1 2 3 | -60 0", .twist = "No"};
-        QTest::newRow("typed later") << Marking{.after = "1 3 | -60 -20", .twist = "type 45 Tab"};
-        QTest::newRow("refused") << Marking{.after = "1 3 | -60 -20", .twist = "type 0 Return"};
+        row<Marking>("the second of three alike", {.after = "1 3 | -60 -20"});
+        row<Marking>("by the keyboard", {.line = -1, .after = "2 3 | -60 -20"});
+        row<Marking>("RENT raises", {{"1 10 RENT"}, "10 0", "10 : RENT", 0, " | 10 10"});
+        row<Marking>("CB lowers", {{"1 12.5 CB"}, "0 0", "12,5 : CB", 0, " | 0 -12.5"});
+        row<Marking>("Rent lowers", {{"1 10 Rent"}, "0 0", "10 : Rent", 0, " | 0 -10"});
+        row<Marking>("no Soldes row", {{"1 20 CB"}, "none", "20 : CB", 0, " | NULL -20"});
+        row<Marking>("No writes nothing", {.after = "1 2 3 | -60 0", .twist = "No"});
+        row<Marking>("typed later", {.after = "1 3 | -60 -20", .twist = "type 45 Tab"});
+        row<Marking>("refused", {.after = "1 3 | -60 -20", .twist = "type 0 Return"});
         for (const char* fault : {"fail Soldes", "fail En_cour"})
             QTest::newRow(fault) << Marking{.after = "1 2 3 | -60 0", .twist = fault};
-        QTest::newRow("row gone") << Marking{.after = "1 3 | -60 0", .twist = "gone"};
+        row<Marking>("row gone", {.after = "1 3 | -60 0", .twist = "gone"});
     }
     void marking() { // stored whole or not at all
         QFETCH(Marking, m);

@@ -125,25 +125,25 @@ class TestRegister : public QObject {
 private slots:
     void amountReading_data() {
         QTest::addColumn<Reading>("r");
-        QTest::newRow("12.50") << Reading{"12.50", "no|12,5|12,5"};
-        QTest::newRow("comma stops") << Reading{"12,50", "no|12|12"};
-        QTest::newRow("blanks dropped") << Reading{" 1 2.5\t", "no|12,5|12,5"};
-        QTest::newRow("no-break and thin spaces")
-            << Reading{"1\u00A0234\u202F567.8\u2009", "no|1234567,8|1234567,8"};
-        QTest::newRow("sign") << Reading{"-3", "no|-3|-3"};
-        QTest::newRow("minus stops") << Reading{"1-2", "no|1|1"};
-        QTest::newRow("exponent") << Reading{"1.5E3", "no|1500|1500"};
-        QTest::newRow("minus exponent") << Reading{"25e-1", "no|2,5|2,5"};
-        QTest::newRow("plus exponent") << Reading{"2E+1", "no|20|20"};
-        QTest::newRow("bare E") << Reading{"12E", "no|12|12"};
-        QTest::newRow("empty") << Reading{"", "zero|0|0"};
-        QTest::newRow("word") << Reading{"montant", "zero|0|0"};
-        QTest::newRow("tiny rounds to 0") << Reading{"0.00001", "no|0|none"};
-        QTest::newRow("rounds half away") << Reading{"0.00005", "no|0,0001|none"};
-        QTest::newRow("sixteen digits") << Reading{"12.50000000000001", "no|12,5|12,5"};
-        QTest::newRow("largest") << Reading{"922337203685477.5807", "no|922337203685477,5807|none"};
-        QTest::newRow("too large") << Reading{"922337203685477.5808", "no|out|out"};
-        QTest::newRow("huge exponent") << Reading{"1e99999999", "no|out|out"};
+        row<Reading>("12.50", {"12.50", "no|12,5|12,5"});
+        row<Reading>("comma stops", {"12,50", "no|12|12"});
+        row<Reading>("blanks dropped", {" 1 2.5\t", "no|12,5|12,5"});
+        row<Reading>("no-break and thin spaces",
+                     {"1\u00A0234\u202F567.8\u2009", "no|1234567,8|1234567,8"});
+        row<Reading>("sign", {"-3", "no|-3|-3"});
+        row<Reading>("minus stops", {"1-2", "no|1|1"});
+        row<Reading>("exponent", {"1.5E3", "no|1500|1500"});
+        row<Reading>("minus exponent", {"25e-1", "no|2,5|2,5"});
+        row<Reading>("plus exponent", {"2E+1", "no|20|20"});
+        row<Reading>("bare E", {"12E", "no|12|12"});
+        row<Reading>("empty", {"", "zero|0|0"});
+        row<Reading>("word", {"montant", "zero|0|0"});
+        row<Reading>("tiny rounds to 0", {"0.00001", "no|0|none"});
+        row<Reading>("rounds half away", {"0.00005", "no|0,0001|none"});
+        row<Reading>("sixteen digits", {"12.50000000000001", "no|12,5|12,5"});
+        row<Reading>("largest", {"922337203685477.5807", "no|922337203685477,5807|none"});
+        row<Reading>("too large", {"922337203685477.5808", "no|out|out"});
+        row<Reading>("huge exponent", {"1e99999999", "no|out|out"});
     }
     void amountReading() {
         QFETCH(Reading, r);
@@ -176,16 +176,16 @@ private slots:
 
     void verdict_data() {
         QTest::addColumn<Check>("c");
-        QTest::newRow("agree") << Check{"100 RENT, 30 CB", "70 0", true};
-        QTest::newRow("bank off by 10") << Check{"100 RENT, 30 CB", "70 10", false};
-        QTest::newRow("Rent not upper-cased goes out") << Check{"100 Rent, 30 CB", "70 0", false};
-        QTest::newRow("0.98 off, same euros") << Check{"5.99 RENT", "5.01 0", false};
-        QTest::newRow("last decimal") << Check{"0.0001 RENT", "0 0", false};
-        QTest::newRow("empty register") << Check{"", "12.5 12.5", true};
-        QTest::newRow("empty balance counts as 0") << Check{"10 CB", "- 10", true};
-        QTest::newRow("negative amount") << Check{"-5 CB", "5 0", true};
-        QTest::newRow("sum beyond the money range")
-            << Check{"922337203685477 RENT, 922337203685477 RENT", "-1 -1", false};
+        row<Check>("agree", {"100 RENT, 30 CB", "70 0", true});
+        row<Check>("bank off by 10", {"100 RENT, 30 CB", "70 10", false});
+        row<Check>("Rent not upper-cased goes out", {"100 Rent, 30 CB", "70 0", false});
+        row<Check>("0.98 off, same euros", {"5.99 RENT", "5.01 0", false});
+        row<Check>("last decimal", {"0.0001 RENT", "0 0", false});
+        row<Check>("empty register", {"", "12.5 12.5", true});
+        row<Check>("empty balance counts as 0", {"10 CB", "- 10", true});
+        row<Check>("negative amount", {"-5 CB", "5 0", true});
+        row<Check>("sum beyond the money range",
+                   {"922337203685477 RENT, 922337203685477 RENT", "-1 -1", false});
     }
     void verdict() {
         QFETCH(Check, c);
@@ -197,20 +197,20 @@ private slots:
 
     void refresh_data() {
         QTest::addColumn<Refresh>("r");
-        QTest::newRow("fr agreeing")
-            << Refresh{"57.5",
-                       "     01/12/2003_____30,00 €_____CB|     05/12/2003_____100,00 €____RENT|"
-                       "     05/12/2003_____12,50 €_____PRÉL",
-                       "Réel : ||57,50€|Solde REEL en francs : 377,18 F|Bancaire : ||0,00€|"
-                       "Solde BANCAIRE en francs : 0,00 F|Bon|Les comptes sont bons",
-                       QStringList(), QByteArray()};
-        QTest::newRow("en wrong by 0.98")
-            << Refresh{"58.48",
-                       "     12/1/2003_____30.00 €_____CB|     12/5/2003_____100.00 €____RENT|"
-                       "     12/5/2003_____12.50 €_____PRÉL",
-                       "Réel : ||58.48€|Solde REEL en francs : 383.60 F|Bancaire : ||0.00€|"
-                       "Solde BANCAIRE en francs : 0.00 F|Faux|Les comptes sont faux, attention",
-                       QStringList{kFaux}, QByteArray(4096, 'x')};
+        row<Refresh>("fr agreeing",
+                     {"57.5",
+                      "     01/12/2003_____30,00 €_____CB|     05/12/2003_____100,00 €____RENT|"
+                      "     05/12/2003_____12,50 €_____PRÉL",
+                      "Réel : ||57,50€|Solde REEL en francs : 377,18 F|Bancaire : ||0,00€|"
+                      "Solde BANCAIRE en francs : 0,00 F|Bon|Les comptes sont bons",
+                      QStringList(), QByteArray()});
+        row<Refresh>("en wrong by 0.98",
+                     {"58.48",
+                      "     12/1/2003_____30.00 €_____CB|     12/5/2003_____100.00 €____RENT|"
+                      "     12/5/2003_____12.50 €_____PRÉL",
+                      "Réel : ||58.48€|Solde REEL en francs : 383.60 F|Bancaire : ||0.00€|"
+                      "Solde BANCAIRE en francs : 0.00 F|Faux|Les comptes sont faux, attention",
+                      QStringList{kFaux}, QByteArray(4096, 'x')});
     }
     void refresh() {
         QFETCH(Refresh, r);
@@ -281,28 +281,27 @@ private slots:
 
     void entries_data() {
         QTest::addColumn<Entry>("e");
-        QTest::newRow("untouched")
-            << Entry{"date||Payement", {kNoDate, kNoAmount, kTooLong, kNoPayment}};
-        QTest::newRow("zero amount") << Entry{"05/12/2003|0|CB", {kNoAmount}};
-        QTest::newRow("rounds to 0") << Entry{"05/12/2003|0.00001|CB", {kNoAmount}};
-        QTest::newRow("blank payment") << Entry{"05/12/2003|1|   ", {kNoPayment}};
-        QTest::newRow("six characters") << Entry{"05/12/2003|1|ABCDEF", {kTooLong}};
-        QTest::newRow("longer once upper-cased") << Entry{"05/12/2003|1|straß", {kTooLong}};
-        QTest::newRow("not a date") << Entry{"31/02/2003|1|CB", {kNoDate}};
-        QTest::newRow("amount too large") << Entry{"05/12/2003|1e30|CB", {kAmountTooLarge}};
+        row<Entry>("untouched", {"date||Payement", {kNoDate, kNoAmount, kTooLong, kNoPayment}});
+        row<Entry>("zero amount", {"05/12/2003|0|CB", {kNoAmount}});
+        row<Entry>("rounds to 0", {"05/12/2003|0.00001|CB", {kNoAmount}});
+        row<Entry>("blank payment", {"05/12/2003|1|   ", {kNoPayment}});
+        row<Entry>("six characters", {"05/12/2003|1|ABCDEF", {kTooLong}});
+        row<Entry>("longer once upper-cased", {"05/12/2003|1|straß", {kTooLong}});
+        row<Entry>("not a date", {"31/02/2003|1|CB", {kNoDate}});
+        row<Entry>("amount too large", {"05/12/2003|1e30|CB", {kAmountTooLarge}});
         for (auto [table, reason] :
              {std::pair("Soldes", kRefusedValue),
               {"En_cour!", "erreur inattendue de la base de données (code 1)"}})
             QTest::addRow("%s refuses", table) << Entry{
                 .line = "05/12/2003|12|CB", .dialogs = {dbProblem(reason, true)}, .failing = table};
-        QTest::newRow("five letters, comma ends")
-            << Entry{"05/12/2003|4,50|Prélè", {}, "2003-12-05 4 PRÉLÈ", "-4", "4,00 €______PRÉLÈ"};
-        QTest::newRow("negative, no completion")
-            << Entry{"05/12/2003|-5|RE", {}, "2003-12-05 -5 RE", "5", "-5,00 €_____RE"};
-        QTest::newRow("RENT, blanks around")
-            << Entry{"01/12/2003|20| rEnT ", {}, "2003-12-01 20 RENT", "20", "20,00 €_____RENT"};
-        QTest::newRow("en 12/1/2003")
-            << Entry{"12/1/2003|7.25|Ch", {}, "2003-12-01 7.25 CH", "-7.25", "7.25 €______CH"};
+        row<Entry>("five letters, comma ends",
+                   {"05/12/2003|4,50|Prélè", {}, "2003-12-05 4 PRÉLÈ", "-4", "4,00 €______PRÉLÈ"});
+        row<Entry>("negative, no completion",
+                   {"05/12/2003|-5|RE", {}, "2003-12-05 -5 RE", "5", "-5,00 €_____RE"});
+        row<Entry>("RENT, blanks around",
+                   {"01/12/2003|20| rEnT ", {}, "2003-12-01 20 RENT", "20", "20,00 €_____RENT"});
+        row<Entry>("en 12/1/2003",
+                   {"12/1/2003|7.25|Ch", {}, "2003-12-01 7.25 CH", "-7.25", "7.25 €______CH"});
     }
     void entries() {
         QFETCH(Entry, e);
@@ -326,25 +325,22 @@ private slots:
     void amountPrompts_data() {
         QTest::addColumn<Prompt>("s");
         const QStringList searchTwice{kSearchInput, kSearchZero, kSearchInput, kSearchZero};
-        QTest::newRow("negative, comma ends")
-            << Prompt{"Sbanc", {"-1234,56"}, {kBanc, kFaux}, "3 -1234"};
-        QTest::newRow("default text, then No")
-            << Prompt{"Sréel", {"Un Milliard", "no"}, {kReel, kSoldeZero}, "3 2"};
-        QTest::newRow("cancelled, then No")
-            << Prompt{"Sbanc", {"cancel", "no"}, {kBanc, kSoldeZero}, "3 2"};
-        QTest::newRow("0.00, Yes, then 1")
-            << Prompt{"Sréel", {"0.00", "yes", "1"}, {kReel, kSoldeZero, kReel, kFaux}, "1 2"};
-        QTest::newRow("tiny value stored as 0")
-            << Prompt{"Sbanc", {"0.00001"}, {kBanc, kFaux}, "3 0"};
-        QTest::newRow("agreeing again") << Prompt{"Sbanc", {"2"}, {kBanc}, "3 2"};
-        QTest::newRow("too large, then 7")
-            << Prompt{"Sréel", {"1e16", "7"}, {kReel, kSoldeTooLarge, kReel, kFaux}, "7 2"};
-        QTest::newRow("no Soldes row: created")
-            << Prompt{"Sbanc", {"15"}, {kBanc, kFaux}, "NULL 15", "none"};
-        QTest::newRow("Soldes refuses") << Prompt{
-            "Sréel", {"7"}, {kReel, dbProblem(kRefusedValue, true)}, "3 2", "3 2", "Soldes"};
-        QTest::newRow("search: default text, Yes, nothing, No")
-            << Prompt{"Suppress", {"montant", "yes", "", "no"}, searchTwice, "3 2"};
+        row<Prompt>("negative, comma ends", {"Sbanc", {"-1234,56"}, {kBanc, kFaux}, "3 -1234"});
+        row<Prompt>("default text, then No",
+                    {"Sréel", {"Un Milliard", "no"}, {kReel, kSoldeZero}, "3 2"});
+        row<Prompt>("cancelled, then No", {"Sbanc", {"cancel", "no"}, {kBanc, kSoldeZero}, "3 2"});
+        row<Prompt>("0.00, Yes, then 1",
+                    {"Sréel", {"0.00", "yes", "1"}, {kReel, kSoldeZero, kReel, kFaux}, "1 2"});
+        row<Prompt>("tiny value stored as 0", {"Sbanc", {"0.00001"}, {kBanc, kFaux}, "3 0"});
+        row<Prompt>("agreeing again", {"Sbanc", {"2"}, {kBanc}, "3 2"});
+        row<Prompt>("too large, then 7",
+                    {"Sréel", {"1e16", "7"}, {kReel, kSoldeTooLarge, kReel, kFaux}, "7 2"});
+        row<Prompt>("no Soldes row: created", {"Sbanc", {"15"}, {kBanc, kFaux}, "NULL 15", "none"});
+        row<Prompt>(
+            "Soldes refuses",
+            {"Sréel", {"7"}, {kReel, dbProblem(kRefusedValue, true)}, "3 2", "3 2", "Soldes"});
+        row<Prompt>("search: default text, Yes, nothing, No",
+                    {"Suppress", {"montant", "yes", "", "no"}, searchTwice, "3 2"});
     }
     void amountPrompts() {
         QFETCH(Prompt, s);
@@ -366,16 +362,15 @@ private slots:
     void searchAndDelete_data() {
         QTest::addColumn<Deletion>("d");
         const QStringList three(3, "05/12/2003 ---> 12,5    ---> CB");
-        QTest::newRow("second of three equal")
-            << Deletion{"12.5", "12,5", three, 1, "1 3 4 5 6", "22.25"};
-        QTest::newRow("comma searches the whole part") << Deletion{
-            "40,75", "40", {"01/12/2003 ---> 40      ---> RENT"}, 0, "1 2 3 5 6", "-30.25"};
-        QTest::newRow("negative") << Deletion{
-            "-7.25", "-7,25", {"04/12/2003 ---> -7,25   ---> CB"}, 0, "1 2 3 4 6", "2.5"};
-        QTest::newRow("answered No")
-            << Deletion{"12.5", "12,5", three, 2, "1 2 3 4 5 6", "9.75", "no"};
-        QTest::newRow("failing") << Deletion{"12.5",        "12,5", three, 2,
-                                             "1 2 3 4 5 6", "9.75", "fail"};
+        row<Deletion>("second of three equal", {"12.5", "12,5", three, 1, "1 3 4 5 6", "22.25"});
+        row<Deletion>(
+            "comma searches the whole part",
+            {"40,75", "40", {"01/12/2003 ---> 40      ---> RENT"}, 0, "1 2 3 5 6", "-30.25"});
+        row<Deletion>(
+            "negative",
+            {"-7.25", "-7,25", {"04/12/2003 ---> -7,25   ---> CB"}, 0, "1 2 3 4 6", "2.5"});
+        row<Deletion>("answered No", {"12.5", "12,5", three, 2, "1 2 3 4 5 6", "9.75", "no"});
+        row<Deletion>("failing", {"12.5", "12,5", three, 2, "1 2 3 4 5 6", "9.75", "fail"});
     }
     void searchAndDelete() {
         QFETCH(Deletion, d);

@@ -4,18 +4,11 @@
 #include "platform/account_db.h"
 #include "register/amount_reading.h"
 
-#include <QFile>
-#include <QtTest>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <stdexcept>
 
 namespace brelune::test {
-
-QString msg(const QString& caption, const QString& icon, const QString& buttons,
-            const QString& text) {
-    return QStringList{QStringLiteral("message"), caption, icon, buttons, text}.join(u'|');
-}
 
 // The next step, if it is of the kind the dialog takes; "cancel" gives nothing.
 std::optional<QString> ScriptedDialogs::next(const QStringList& shown, bool answer) {
@@ -44,17 +37,9 @@ Answer ScriptedDialogs::message(const QString& text, const QString& caption, Ico
     return next(line, true) == "yes" ? Answer::Yes : Answer::No;
 }
 
-namespace {
-
-SQLite::Database openDb(const QString& path) {
+static SQLite::Database openDb(const QString& path) {
     return SQLite::Database(QFile::encodeName(path).toStdString(), SQLite::OPEN_READWRITE);
 }
-
-QString units(const QString& euros) {
-    return euros == "NULL" ? euros : QString::number(eur(euros).units());
-}
-
-} // namespace
 
 QByteArray contents(const QString& path) {
     QFile f(path);
@@ -118,8 +103,10 @@ qint64 TestRun::addRow(const QString& isoDate, const QString& amount,
 void TestRun::setSoldes(const QString& soldes) const {
     exec("DELETE FROM Soldes");
     if (soldes != "none")
-        exec(QString("INSERT INTO Soldes VALUES (%1, %2)")
-                 .arg(units(soldes.section(' ', 0, 0)), units(soldes.section(' ', 1))));
+        exec(
+            QString("INSERT INTO Soldes VALUES (%1, %2)")
+                .arg(soldes.section(' ', 0, 0), soldes.section(' ', 1))
+                .replace(QRegularExpression("(-?[0-9.]+)"), "CAST(ROUND(\\1 * 10000) AS INTEGER)"));
 }
 
 // Integers other than rowids are amounts.

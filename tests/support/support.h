@@ -51,8 +51,10 @@ private:
 
 // Shorthand for an expected message line; and the one saying that the database in the program
 // folder cannot be used, for one of the reasons below.
-QString msg(const QString& caption, const QString& icon, const QString& buttons,
-            const QString& text);
+inline QString msg(const QString& caption, const QString& icon, const QString& buttons,
+                   const QString& text) {
+    return QStringList{"message", caption, icon, buttons, text}.join(u'|');
+}
 QString dbProblem(const QString& reason, bool wasWriting = false);
 inline const QString kGone = "le fichier est introuvable ou ne peut pas être ouvert";
 inline const QString kJunk = "ce fichier n'est pas une base de données BRELUNE";
@@ -107,6 +109,11 @@ public:
 // A whole file's bytes (empty when it cannot be read), and a file written with exactly these bytes.
 QByteArray contents(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
+
+// A data row of a test whose one column is a T.
+template <typename T> void row(const char* tag, const T& value) {
+    QTest::newRow(tag) << value;
+}
 
 // A widget found by its object name, or nullptr.
 template <typename T> T* child(const QObject* parent, const QString& name) {
