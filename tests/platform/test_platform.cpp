@@ -21,7 +21,6 @@ private slots:
         QTest::addColumn<qint64>("units");
         QTest::addColumn<QString>("texts"); // euros | tight | plain | francs
         QTest::newRow("12.5") << qint64(125000) << "12,50 €|12,50€|12,5|81,99 F";
-        QTest::newRow("100") << qint64(1000000) << "100,00 €|100,00€|100|655,96 F";
         QTest::newRow("-12.5") << qint64(-125000) << "-12,50 €|-12,50€|-12,5|-81,99 F";
         QTest::newRow("half rounds up") << qint64(1005) << "0,10 €|0,10€|0,1005|0,66 F";
         QTest::newRow("tiny negative") << qint64(-1) << "0,00 €|0,00€|-0,0001|0,00 F";
@@ -43,36 +42,29 @@ private slots:
     // Each row: the short date pattern, a date, its text, then texts that read back as that date
     // ("=") or are refused ("x").
     void dates_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QDate>("date");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("readings");
-        const QDate d(2003, 12, 5);
-        QTest::newRow("french") << "dd/MM/yyyy" << d << "05/12/2003"
-                                << "=5/12/2003|= 05/12/03 |x31/02/2003|x05/12/203|x05-12-2003|"
-                                   "xdate|x05/12/2003x|x٠٥/١٢/٢٠٠٣|x005/12/2003";
-        QTest::newRow("english widened") << "M/d/yy" << d << "12/5/2003"
-                                         << "=12/5/03";
-        QTest::newRow("two-digit years") << "dd.MM.yy" << QDate(1930, 1, 9) << "09.01.1930"
-                                         << "=09.01.30";
-        QTest::newRow("quoted") << "d 'de' M yyyy" << d << "5 de 12 2003"
-                                << "";
-        QTest::newRow("names") << "d MMM yyyy" << d << d.toString("d MMM yyyy") << "";
+        QTest::addColumn<QString>("row");
+        QTest::newRow("french") << "dd/MM/yyyy|2003-12-05|05/12/2003|=5/12/2003|= 05/12/03 |"
+                                   "x31/02/2003|x05/12/203|x05-12-2003|xdate|x05/12/2003x|"
+                                   "x٠٥/١٢/٢٠٠٣|x005/12/2003";
+        QTest::newRow("english widened") << "M/d/yy|2003-12-05|12/5/2003|=12/5/03";
+        QTest::newRow("two-digit years") << "dd.MM.yy|1930-01-09|09.01.1930|=09.01.30";
+        QTest::newRow("quoted") << "d 'de' M yyyy|2003-12-05|5 de 12 2003";
+        QTest::newRow("names") << "d MMM yyyy|2003-12-05|" +
+                                      QDate(2003, 12, 5).toString("d MMM yyyy");
     }
     void dates() {
-        QFETCH(QString, pattern);
-        QFETCH(QDate, date);
-        QFETCH(QString, text);
-        QFETCH(QString, readings);
-        const Locale locale(u',', pattern);
-        QCOMPARE(locale.formatDate(date), text);
-        QCOMPARE(locale.parseDate(text), std::optional<QDate>(date));
-        for (const QString& r : readings.split('|', Qt::SkipEmptyParts))
+        QFETCH(QString, row);
+        const QStringList f = row.split('|');
+        const QDate date = QDate::fromString(f[1], Qt::ISODate);
+        const Locale locale(u',', f[0]);
+        QCOMPARE(locale.formatDate(date), f[2]);
+        QCOMPARE(locale.parseDate(f[2]), std::optional<QDate>(date));
+        for (const QString& r : f.mid(3))
             QCOMPARE(locale.parseDate(r.mid(1)).value_or(QDate()), r[0] == '=' ? date : QDate());
         QCOMPARE(Locale(u',', "dd/MM/yy").parseDate("05/12/29"), std::optional(QDate(2029, 12, 5)));
         // Letter case follows the user's language.
-        QCOMPARE(Locale(u',', pattern, QLocale(QLocale::Turkish)).upper("rip"), "RİP");
-        QCOMPARE(Locale(u',', pattern).upper("Prél"), "PRÉL");
+        QCOMPARE(Locale(u',', f[0], QLocale(QLocale::Turkish)).upper("rip"), "RİP");
+        QCOMPARE(Locale(u',', f[0]).upper("Prél"), "PRÉL");
     }
 
     // Each row: the file, the entries written at once ("section/key=value;"), the file afterwards,
