@@ -1,20 +1,32 @@
-// What every test program shares: a run of the program in a temporary program folder (TestRun), its
-// dialogs recorded and answered from a script (ScriptedDialogs), the stored files.
+// What every test program shares: a run of the program in a temporary program folder (TestRun),
+// its dialogs recorded and answered from a script (ScriptedDialogs), the stored files.
 #pragma once
 
+#include "app/data_files.h"
 #include "app/run_context.h"
+#include "platform/account_db.h"
 #include "platform/dialogs.h"
 #include "platform/money.h"
+#include "register/amount_reading.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 #include <QtWidgets>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <functional>
+#include <stdexcept>
 
 namespace brelune::test {
 
-// Records every dialog shown, one line each, and answers from a script. A dialog the script did not
-// expect is recorded, answered No or cancelled, and makes scriptDone() false.
+// Shorthand for an expected message line.
+inline QString msg(const QString& caption, const QString& icon, const QString& buttons,
+                   const QString& text) {
+    return QStringList{"message", caption, icon, buttons, text}.join(u'|');
+}
+
+// Records every dialog shown, one line each, and answers from a script. A dialog the script did
+// not expect is recorded, answered No or cancelled, and makes scriptDone() false.
 class ScriptedDialogs : public Dialogs {
 public:
     // Answers, in the order the dialogs will be shown: "yes" or "no" for a Yes/No box (OK boxes
@@ -28,7 +40,17 @@ public:
     std::function<void()> onMessage;
 
     Answer message(const QString& text, const QString& caption, Icon icon,
-                   Buttons buttons) override;
+                   Buttons buttons) override {
+        static const char* const icons[] = {"none", "exclamation", "question", "critical"};
+        const QStringList line{"message", caption, icons[int(icon)],
+                               buttons == Buttons::Ok ? "OK" : "YesNo", text};
+        if (buttons == Buttons::YesNo)
+            return next(line, true) == "yes" ? Answer::Yes : Answer::No;
+        shown_ << line.join(u'|'); // an OK box needs no scripted answer
+        if (onMessage)
+            onMessage();
+        return Answer::Ok;
+    }
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& defaultText) override {
         return next({"input", title, prompt, defaultText}, false);
@@ -43,19 +65,30 @@ public:
     }
 
 private:
-    std::optional<QString> next(const QStringList& shown, bool answer);
+    // The next step, if it is of the kind the dialog takes; "cancel" gives nothing.
+    std::optional<QString> next(const QStringList& shown, bool answer) {
+        shown_ << shown.join(u'|');
+        const QString step = script_.value(0);
+        if (script_.isEmpty() || answer != (step == "yes" || step == "no")) {
+            unexpected_ = true;
+            shown_ << QStringLiteral("(unexpected)");
+            return std::nullopt;
+        }
+        script_.removeFirst();
+        return step == "cancel" ? std::nullopt : std::optional(step);
+    }
 
     QStringList script_, shown_;
     bool unexpected_ = false;
 };
 
-// Shorthand for an expected message line; and the one saying that the database in the program
-// folder cannot be used, for one of the reasons below.
-inline QString msg(const QString& caption, const QString& icon, const QString& buttons,
-                   const QString& text) {
-    return QStringList{"message", caption, icon, buttons, text}.join(u'|');
+// The message saying that the database in the program folder cannot be used, for one of the
+// reasons below.
+inline QString dbProblem(const QString& reason, bool wasWriting = false) {
+    return msg("BRELUNE", "critical", "OK",
+               "La base de données « $DIR/PTcomptes.mdb » ne peut pas être utilisée : " + reason +
+                   (wasWriting ? ".\r\nRien n'a été enregistré." : "."));
 }
-QString dbProblem(const QString& reason, bool wasWriting = false);
 inline const QString kGone = "le fichier est introuvable ou ne peut pas être ouvert";
 inline const QString kJunk = "ce fichier n'est pas une base de données BRELUNE";
 inline const QString kRefusedValue = "une valeur a été refusée par la base";
@@ -65,14 +98,24 @@ struct FixedClock : Clock {
 };
 
 // An exact amount from its text, "12.5" or "-40".
-Money eur(const QString& text);
+inline Money eur(const QString& text) {
+    const auto m = readAmount(text).toMoney();
+    if (!m)
+        throw std::invalid_argument(text.toStdString());
+    return *m;
+}
 
 // One run of the program in a temporary program folder, on 5 December 2003, in English when the
 // current data row's tag starts with "en", else in French.
 class TestRun {
 public:
-    explicit TestRun(const Locale& locale = tagLocale());
-    static Locale tagLocale();
+    explicit TestRun(const Locale& locale = tagLocale())
+        : ctx{dir.path(), locale, clock, dialogs, nullptr, nullptr, [this] { ++endCalls; },
+              {},         false} {}
+    static Locale tagLocale() {
+        const QByteArray tag = QTest::currentDataTag();
+        return tag == "en" || tag.startsWith("en ") ? Locale::english() : Locale::french();
+    }
 
     QTemporaryDir dir;
     FixedClock clock;
@@ -88,27 +131,85 @@ public:
     // Both data files created as the program creates them and located for the run, so that the main
     // window loads without any search; then the book: operations "day amount payment" of December
     // 2003, Soldes as below.
-    void createBook(const QStringList& rows = {}, const QString& soldes = "0 0");
+    void createBook(const QStringList& rows = {}, const QString& soldes = "0 0") {
+        AccountDb::create(dbPath());
+        if (creationini(ctx))
+            throw std::runtime_error("ini not written");
+        ctx.chemin_base = dbPath();
+        ctx.filesLocated = true;
+        for (const QString& r : rows)
+            addRow(QDate(2003, 12, r.section(' ', 0, 0).toInt()).toString(Qt::ISODate),
+                   r.section(' ', 1, 1), r.section(' ', 2));
+        setSoldes(soldes);
+    }
 
     // The database as another program sees it. Amounts are written and read in euros ("12.5"), an
     // empty field as NULL.
-    void exec(const QString& sql) const;
-    qint64 addRow(const QString& isoDate, const QString& amount, const QString& payement) const;
-    void setSoldes(const QString& soldes) const; // "réel bancaire"; "none": no row
-    QStringList select(const char* sql) const;   // a row's fields joined by blanks
-    QString rows() const {                       // "date amount payment|..."
+    SQLite::Database db() const {
+        return SQLite::Database(QFile::encodeName(dbPath()).toStdString(), SQLite::OPEN_READWRITE);
+    }
+    void exec(const QString& sql) const { db().exec(sql.toStdString()); }
+    qint64 addRow(const QString& isoDate, const QString& amount, const QString& payement) const {
+        auto d = db();
+        SQLite::Statement q(d, R"(INSERT INTO En_cour ("Date", Montant, Payement) VALUES (?,?,?))");
+        q.bind(1, isoDate.toStdString());
+        q.bind(2, std::int64_t{eur(amount).units()});
+        q.bind(3, payement.toStdString());
+        q.exec();
+        return d.getLastInsertRowid();
+    }
+    void setSoldes(const QString& soldes) const { // "réel bancaire"; "none": no row
+        exec("DELETE FROM Soldes");
+        if (soldes != "none")
+            exec(QString("INSERT INTO Soldes VALUES (%1)")
+                     .arg(QString(soldes).replace(' ', ", "))
+                     .replace(QRegularExpression("(-?[0-9.]+)"),
+                              "CAST(ROUND(\\1 * 10000) AS INTEGER)"));
+    }
+    QStringList select(const char* sql) const { // a row's fields joined by blanks
+        auto d = db();
+        SQLite::Statement q(d, sql);
+        QStringList out;
+        while (q.executeStep()) {
+            QStringList fields;
+            for (int i = 0; i < q.getColumnCount(); ++i) {
+                const SQLite::Column c = q.getColumn(i);
+                fields << (c.isNull() ? QString("NULL")
+                           : c.isInteger() && c.getName() != std::string("rowid")
+                               ? Money::fromUnits(c.getInt64()).plain(u'.')
+                               : QString::fromUtf8(c.getText()));
+            }
+            out << fields.join(' ');
+        }
+        return out;
+    }
+    QString rows() const { // "date amount payment|..."
         return select(R"(SELECT "Date", Montant, Payement FROM En_cour ORDER BY rowid)").join('|');
     }
     QString ids() const { return select("SELECT rowid FROM En_cour ORDER BY rowid").join(' '); }
     QString soldes() const { return select(R"(SELECT * FROM Soldes)").value(0, "none"); }
     // Triggers that make every change of the named table fail; with "!" after the name, on an
     // engine error that has no French words of its own.
-    void failChangesOf(const QString& table) const;
+    void failChangesOf(const QString& table) const {
+        const bool engine = table.endsWith('!');
+        for (const char* event : {"INSERT", "UPDATE", "DELETE"})
+            exec(QStringLiteral("CREATE TRIGGER fail_%2 BEFORE %2 ON %1 BEGIN %3; END")
+                     .arg(table.chopped(engine), event,
+                          engine ? "INSERT INTO nowhere VALUES (1)"
+                                 : "SELECT RAISE(ABORT, 'refused')"));
+    }
 };
 
 // A whole file's bytes (empty when it cannot be read), and a file written with exactly these bytes.
-QByteArray contents(const QString& path);
-void writeFile(const QString& path, const QByteArray& bytes);
+inline QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
 
 // A data row of a test whose one column is a T.
 template <typename T> void row(const char* tag, const T& value) {
