@@ -4,7 +4,7 @@
 // to find and to create its file: the program then ends.
 #pragma once
 
-#include "app/run_context.h"
+#include "platform/run_context.h"
 
 #include <QString>
 #include <optional>

@@ -3,7 +3,7 @@
 // after a balance change, a deletion or a reconciliation visit.
 #pragma once
 
-#include "app/run_context.h"
+#include "platform/run_context.h"
 
 #include <QMainWindow>
 

@@ -5,7 +5,7 @@
 // is open and says when it leaves, so that the main window is loaded again.
 #pragma once
 
-#include "app/run_context.h"
+#include "platform/run_context.h"
 #include "platform/account_db.h"
 
 #include <QWidget>

@@ -3,7 +3,7 @@
 // strip, with the commands that act on them.
 #pragma once
 
-#include "app/run_context.h"
+#include "platform/run_context.h"
 #include "platform/account_db.h"
 
 #include <QWidget>

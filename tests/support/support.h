@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/data_files.h"
-#include "app/run_context.h"
+#include "platform/run_context.h"
 #include "platform/account_db.h"
 #include "platform/dialogs.h"
 #include "platform/money.h"
