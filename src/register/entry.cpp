@@ -4,13 +4,8 @@
 #include "register/key_filter.h"
 #include "register/register_view.h"
 
-#include <QClipboard>
 #include <QComboBox>
-#include <QGuiApplication>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 
 namespace brelune {
 
@@ -25,43 +20,6 @@ qsizetype characters(const QString& text) {
 constexpr qsizetype kPaymentWidth = 5;
 
 } // namespace
-
-bool RegisterView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != text1_)
-        return QWidget::eventFilter(watched, event);
-    if (event->type() == QEvent::InputMethod) // text composed by an input method
-        return !typedIntoAmount(static_cast<QInputMethodEvent*>(event)->commitString());
-    // A middle click pastes the X11 selection: it passes the filter too.
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)
-        return !typedIntoAmount(QGuiApplication::clipboard()->text(QClipboard::Selection));
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->matches(QKeySequence::Paste))
-        return !typedIntoAmount(QGuiApplication::clipboard()->text());
-    const QString text = key->text();
-    // Moving the focus, deleting and the editing shortcuts (Ctrl+A, Ctrl+C)
-    // type no character; every other key is a typed character, AltGr ones
-    // (Ctrl+Alt on some systems) included.
-    const auto modifiers = key->modifiers();
-    const bool shortcut =
-        (modifiers & (Qt::ControlModifier | Qt::MetaModifier)) && !(modifiers & Qt::AltModifier);
-    if (text.isEmpty() || shortcut || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
-        key->key() == Qt::Key_Delete)
-        return false;
-    return !typedIntoAmount(text);
-}
-
-bool RegisterView::typedIntoAmount(const QString& text) {
-    for (const char32_t c : text.toUcs4()) {
-        int code = int(c);
-        Text1_KeyPress(code);
-        if (code == 0)
-            return false;
-    }
-    return true;
-}
 
 void RegisterView::Text1_KeyPress(int& key) {
     if (verif_Key(key))

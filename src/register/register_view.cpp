@@ -1,6 +1,7 @@
 #include "register/register_view.h"
 
 #include "register/balance_strip.h"
+#include "register/key_filter.h"
 #include "register/line_list.h"
 #include "register/register_line.h"
 
@@ -61,11 +62,7 @@ void RegisterView::buildControls() {
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->setToolTip(QStringLiteral(
         "Champ de montant : ne tapez que des chiffres. Séparateur décimal : le POINT"));
-    text1_->installEventFilter(this);
-    // Every character reaches the box through the key filter: no pasting by
-    // the context menu, no dropping.
-    text1_->setContextMenuPolicy(Qt::NoContextMenu);
-    text1_->setAcceptDrops(false);
+    new AmountBoxFilter(text1_, [this](int& key) { Text1_KeyPress(key); });
 
     combo2_ = new QComboBox(this);
     combo2_->setObjectName(QStringLiteral("Combo2"));

@@ -3,8 +3,8 @@
 // strip, with the commands that act on them.
 #pragma once
 
-#include "platform/run_context.h"
 #include "platform/account_db.h"
+#include "platform/run_context.h"
 
 #include <QWidget>
 #include <vector>
@@ -48,15 +48,9 @@ signals:
     // deletion), which also refreshes this view.
     void reloadRequested();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildControls();
     void Text1_KeyPress(int& key);
-    // Passes each character of text through Text1_KeyPress; false when one
-    // is refused (the user has been told).
-    bool typedIntoAmount(const QString& text);
     QString typedPayment() const;
     bool verif_Entry(const TypedAmount& amount);
     void changeSolde(BalanceField field, const QString& prompt);
