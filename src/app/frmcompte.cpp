@@ -1,6 +1,7 @@
 #include "app/frmcompte.h"
 
 #include "app/data_files.h"
+#include "platform/look.h"
 #include "reconcile/pointage.h"
 #include "register/register_view.h"
 
@@ -12,18 +13,6 @@ namespace brelune {
 namespace {
 
 const QString kDesignCaption = QStringLiteral("BRELUNE");
-
-QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QString::fromUtf8(name));
-    return action;
-}
-
-void addSeparator(QMenu* menu, const char* name) {
-    QAction* separator = menu->addSeparator();
-    separator->setObjectName(QString::fromUtf8(name));
-    separator->setText(QStringLiteral("-"));
-}
 
 } // namespace
 
@@ -40,29 +29,29 @@ Frmcompte::Frmcompte(RunContext& context) : ctx_(context) {
 void Frmcompte::buildMenus() {
     QMenu* fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
     fichier->setObjectName(QStringLiteral("menu"));
-    connect(addItem(fichier, "Sréel", QStringLiteral("Modif solde réel")), &QAction::triggered,
+    connect(addMenuItem(fichier, "Sréel", QStringLiteral("Modif solde réel")), &QAction::triggered,
             view_, &RegisterView::Sreel_Click);
-    connect(addItem(fichier, "Sbanc", QStringLiteral("Modif solde bancaire")), &QAction::triggered,
-            view_, &RegisterView::Sbanc_Click);
-    addSeparator(fichier, "tr");
-    addItem(fichier, "inprim", QStringLiteral("Impression"));
-    addSeparator(fichier, "trait");
-    connect(addItem(fichier, "quit", QStringLiteral("Quitter")), &QAction::triggered, this,
+    connect(addMenuItem(fichier, "Sbanc", QStringLiteral("Modif solde bancaire")),
+            &QAction::triggered, view_, &RegisterView::Sbanc_Click);
+    addMenuSeparator(fichier, "tr");
+    addMenuItem(fichier, "inprim", QStringLiteral("Impression"));
+    addMenuSeparator(fichier, "trait");
+    connect(addMenuItem(fichier, "quit", QStringLiteral("Quitter")), &QAction::triggered, this,
             &Frmcompte::quit_Click);
 
     QMenu* util = menuBar()->addMenu(QStringLiteral("Utilitaire"));
     util->setObjectName(QStringLiteral("util"));
-    connect(addItem(util, "poin", QStringLiteral("Pointage")), &QAction::triggered, this,
+    connect(addMenuItem(util, "poin", QStringLiteral("Pointage")), &QAction::triggered, this,
             &Frmcompte::poin_Click);
-    connect(addItem(util, "Suppress", QStringLiteral("Suppression")), &QAction::triggered, view_,
-            &RegisterView::Suppress_Click);
-    addSeparator(util, "trait1");
-    addItem(util, "mencomptventil", QStringLiteral("Ventilation"));
+    connect(addMenuItem(util, "Suppress", QStringLiteral("Suppression")), &QAction::triggered,
+            view_, &RegisterView::Suppress_Click);
+    addMenuSeparator(util, "trait1");
+    addMenuItem(util, "mencomptventil", QStringLiteral("Ventilation"));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
     help->setObjectName(QStringLiteral("Comment"));
-    addItem(help, "helpp", QStringLiteral("aide"));
-    addItem(help, "cesqui", QStringLiteral("A propos"));
+    addMenuItem(help, "helpp", QStringLiteral("aide"));
+    addMenuItem(help, "cesqui", QStringLiteral("A propos"));
 }
 
 bool Frmcompte::Form_Load() {

@@ -1,5 +1,6 @@
 #include "reconcile/pointage.h"
 
+#include "platform/look.h"
 #include "platform/twips.h"
 #include "reconcile/banner.h"
 #include "reconcile/pointage_texts.h"
@@ -19,15 +20,7 @@ namespace brelune {
 
 namespace {
 
-const QColor kLightYellow(255, 255, 192);
-const QColor kLightCyan(192, 255, 255);
 const QString kCaption = QStringLiteral("BRELUNE");
-
-void paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
 
 } // namespace
 
