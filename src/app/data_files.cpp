@@ -1,5 +1,6 @@
 #include "app/data_files.h"
 
+#include "allocation/ventil_store.h"
 #include "platform/account_db.h"
 #include "platform/file_errors.h"
 #include "platform/profile_file.h"
@@ -106,20 +107,7 @@ std::optional<QString> creationbase(RunContext& ctx) {
 }
 
 std::optional<QString> creationini(const RunContext& ctx) {
-    static const char* const kNames[10] = {"gas - oil", "Conserves", "Viande",    "Huile",
-                                           "fromage",   "dessert",   "vêtements", "hygiene",
-                                           "Surgelés",  "Manu"};
-    const QString today = ctx.locale.formatDate(ctx.clock.today());
-    std::vector<ProfileFile::Entry> entries;
-    for (int i = 0; i < 10; ++i)
-        entries.push_back({QStringLiteral("venti"), QStringLiteral("texo(%1)").arg(i),
-                           QString::fromUtf8(kNames[i])});
-    for (int i = 0; i < 10; ++i)
-        entries.push_back(
-            {QStringLiteral("date_de_debut"), QStringLiteral("datdebu(%1)").arg(i), today});
-    for (int i = 0; i < 10; ++i)
-        entries.push_back({QStringLiteral("montant_par_ventil"),
-                           QStringLiteral("montant(%1)").arg(i), QStringLiteral("0")});
+    const auto entries = defaultVentilEntries(ctx.locale.formatDate(ctx.clock.today()));
     QString error;
     if (!ProfileFile(ctx.iniPath()).write(entries, &error))
         return error;

@@ -195,6 +195,11 @@ std::optional<QString> ProfileFile::read(const QString& section, const QString& 
     return std::nullopt;
 }
 
+bool ProfileFile::canHold(const QString& text) const {
+    const auto loaded = load(path_);
+    return (loaded && loaded->utf8) || encodeCp1252(text).has_value();
+}
+
 bool ProfileFile::write(const std::vector<Entry>& entries, QString* error) {
     Text text;
     if (QFile::exists(path_)) {

@@ -25,6 +25,11 @@ public:
     // missing.
     std::optional<QString> read(const QString& section, const QString& key) const;
 
+    // True when the file can take this text in its own encoding: always for a
+    // UTF-8 file, for a Windows-1252 one (or a new file) only when that code
+    // page can write every character.
+    bool canHold(const QString& text) const;
+
     // Writes every entry in one replacement of the file; creates the file when
     // it does not exist. On failure the file is as it was and error says why.
     bool write(const std::vector<Entry>& entries, QString* error = nullptr);

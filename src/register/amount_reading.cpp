@@ -1,5 +1,6 @@
 #include "register/amount_reading.h"
 
+#include <cstdlib>
 #include <limits>
 
 namespace brelune {
@@ -103,6 +104,14 @@ std::optional<Money> TypedAmount::toMoney() const {
     if (negative)
         return Money::fromUnits(qint64(-static_cast<__int128>(units)));
     return Money::fromUnits(qint64(units));
+}
+
+double TypedAmount::toDouble() const {
+    if (isZero())
+        return 0.0;
+    const QByteArray text = (digits + u'e' + QString::number(exponent)).toLatin1();
+    const double value = std::strtod(text.constData(), nullptr);
+    return negative ? -value : value;
 }
 
 std::optional<Money> TypedAmount::searchedMoney() const {

@@ -23,6 +23,9 @@ struct TypedAmount {
     bool isZero() const { return digits.isEmpty(); }
     // Rounded to four decimals; nothing when it lies outside the money range.
     std::optional<Money> toMoney() const;
+    // The nearest double, for the allocation totals; infinite beyond the
+    // doubles' range.
+    double toDouble() const;
     // The amount a search looks for: the number as general text writes it
     // (15 significant digits). Nothing when it keeps more than four decimals
     // or lies outside the money range: no stored amount can equal it.

@@ -1,0 +1,151 @@
+#include "allocation/ventil_store.h"
+
+#include "platform/run_context.h"
+
+#include <QRegularExpression>
+#include <cmath>
+
+namespace brelune {
+
+namespace {
+
+const QString kNames = QStringLiteral("venti");
+const QString kDates = QStringLiteral("date_de_debut");
+const QString kTotals = QStringLiteral("montant_par_ventil");
+const QString kCaption = QStringLiteral("Montant à ventiller");
+
+QString key(const QString& section, int i) {
+    const char* prefix = section == kNames ? "texo(" : section == kDates ? "datdebu(" : "montant(";
+    return QString::fromLatin1(prefix) + QString::number(i) + QLatin1Char(')');
+}
+
+// A value as the profile service gives it: "Default" for an absent key, at
+// most 254 characters.
+QString readValue(const RunContext& ctx, const QString& section, int i) {
+    return ProfileFile(ctx.iniPath()).read(section, key(section, i)).value_or("Default").left(254);
+}
+
+std::optional<VentilRefusal> write(const RunContext& ctx,
+                                   const std::vector<ProfileFile::Entry>& entries) {
+    QString error;
+    if (ProfileFile(ctx.iniPath()).write(entries, &error))
+        return std::nullopt;
+    return VentilRefusal{QStringLiteral("Le fichier « %1 » ne peut pas être écrit : %2.\r\n"
+                                        "Rien n'a été enregistré.")
+                             .arg(ctx.iniPath(), error),
+                         QStringLiteral("BRELUNE"), Icon::Critical};
+}
+
+} // namespace
+
+std::vector<ProfileFile::Entry> defaultVentilEntries(const QString& today) {
+    static const char* const names[kVentilCount] = {
+        "gas - oil", "Conserves", "Viande",  "Huile",    "fromage",
+        "dessert",   "vêtements", "hygiene", "Surgelés", "Manu"};
+    std::vector<ProfileFile::Entry> entries;
+    for (int i = 0; i < kVentilCount; ++i)
+        entries.push_back({kNames, key(kNames, i), QString::fromUtf8(names[i])});
+    for (int i = 0; i < kVentilCount; ++i)
+        entries.push_back({kDates, key(kDates, i), today});
+    for (int i = 0; i < kVentilCount; ++i)
+        entries.push_back({kTotals, key(kTotals, i), QStringLiteral("0")});
+    return entries;
+}
+
+VentilTexts read_ventil(const RunContext& ctx, int i) {
+    return {readValue(ctx, kNames, i), readValue(ctx, kDates, i), readValue(ctx, kTotals, i)};
+}
+
+QString readVentilName(const RunContext& ctx, int i) {
+    return readValue(ctx, kNames, i);
+}
+
+bool writableTotal(double value) {
+    return std::isfinite(value) && std::fabs(value) < 1e15;
+}
+
+std::optional<VentilRefusal> add_ventil(const RunContext& ctx, int i, double amount) {
+    const auto total = readTotal(readValue(ctx, kTotals, i));
+    if (!total)
+        return VentilRefusal{QStringLiteral("Le total de cette ventilation est illisible dans "
+                                            "ptconte.ini : renommez-la pour la remettre à 0."),
+                             kCaption, Icon::Exclamation};
+    const double sum = *total + amount;
+    if (!writableTotal(sum))
+        return VentilRefusal{
+            QStringLiteral("Le total de cette ventilation deviendrait trop grand pour être "
+                           "enregistré !"),
+            kCaption, Icon::Exclamation};
+    return write(ctx, {{kTotals, key(kTotals, i), numberText(sum, ctx.locale.decimal())}});
+}
+
+std::optional<VentilRefusal> reset_ventil(const RunContext& ctx, int i, const QString& name) {
+    return write(ctx, {{kTotals, key(kTotals, i), QStringLiteral("0")},
+                       {kNames, key(kNames, i), name},
+                       {kDates, key(kDates, i), ctx.locale.formatDate(ctx.clock.today())}});
+}
+
+bool conformingName(const RunContext& ctx, const QString& name) {
+    const qsizetype characters = name.toUcs4().size();
+    return characters >= 1 && characters <= 15 && !name.contains(u'\r') && !name.contains(u'\n') &&
+           ProfileFile(ctx.iniPath()).canHold(name);
+}
+
+std::optional<double> readTotal(const QString& text) {
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?(\\d+([.,]\\d*)?|[.,]\\d+)([eE][+-]?\\d+)?$"));
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return 0.0;
+    if (!number.match(t).hasMatch())
+        return std::nullopt;
+    const double value = QString(t).replace(u',', u'.').toDouble();
+    return std::isfinite(value) ? std::optional(value) : std::nullopt;
+}
+
+QString numberText(double value, QChar decimal) {
+    if (value == 0)
+        return QStringLiteral("0");
+    // d.dddddddddddddde±x: the 15 significant digits and where the point goes.
+    const QString e = QString::number(std::fabs(value), 'e', 14);
+    const qsizetype mark = e.indexOf(u'e');
+    const int exponent = e.mid(mark + 1).toInt();
+    QString digits = e.left(mark).remove(u'.');
+    while (digits.endsWith(u'0'))
+        digits.chop(1);
+    QString out;
+    if (exponent < 0)
+        out = QLatin1Char('0') + decimal + QString(-exponent - 1, u'0') + digits;
+    else if (digits.size() <= exponent + 1)
+        out = digits + QString(exponent + 1 - digits.size(), u'0');
+    else
+        out = digits.left(exponent + 1) + decimal + digits.mid(exponent + 1);
+    return value < 0 ? QLatin1Char('-') + out : out;
+}
+
+QString fixed2(double value, QChar decimal) {
+    const double cents = std::round(value * 100);
+    QString out = QString::number(cents == 0 ? 0.0 : cents / 100, 'f', 2);
+    return out.replace(u'.', decimal);
+}
+
+QString statText(const std::vector<VentilTexts>& categories, QDate today, const Locale& locale) {
+    const QString crlf = QStringLiteral("\r\n");
+    const QString margin(5, u' ');
+    QString text =
+        crlf + margin + QStringLiteral("Montant des dépenses ventilées par poste :") + crlf + crlf;
+    for (const VentilTexts& c : categories) {
+        const auto total = readTotal(c.total);
+        const QString totalText = total ? fixed2(*total, locale.decimal()) + QStringLiteral(" €")
+                                        : QStringLiteral("illisible");
+        const auto start = locale.parseDate(c.startDate);
+        const QString months =
+            start ? fixed2(start->daysTo(today) / 30.0, locale.decimal()) : QStringLiteral("?");
+        text += margin + QStringLiteral("En ") + months + QStringLiteral(" mois, dépense de ") +
+                QString(std::max<qsizetype>(0, 10 - totalText.size()), u'_') + totalText +
+                QStringLiteral(" pour : ") + c.name + margin + crlf;
+    }
+    return text;
+}
+
+} // namespace brelune
