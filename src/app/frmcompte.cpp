@@ -1,5 +1,6 @@
 #include "app/frmcompte.h"
 
+#include "allocation/ventilation.h"
 #include "app/data_files.h"
 #include "platform/look.h"
 #include "reconcile/pointage.h"
@@ -46,7 +47,8 @@ void Frmcompte::buildMenus() {
     connect(addMenuItem(util, "Suppress", QStringLiteral("Suppression")), &QAction::triggered,
             view_, &RegisterView::Suppress_Click);
     addMenuSeparator(util, "trait1");
-    addMenuItem(util, "mencomptventil", QStringLiteral("Ventilation"));
+    connect(addMenuItem(util, "mencomptventil", QStringLiteral("Ventilation")), &QAction::triggered,
+            this, &Frmcompte::mencomptventil_Click);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
     help->setObjectName(QStringLiteral("Comment"));
@@ -84,6 +86,17 @@ void Frmcompte::poin_Click() {
     auto* pointage = new Pointage(ctx_);
     connect(pointage, &Pointage::leaving, this, &Frmcompte::reload);
     pointage->Form_Load();
+}
+
+// The allocation window hides this one while it is open; closing it shows
+// this window again as it was, without a reload.
+void Frmcompte::mencomptventil_Click() {
+    if (!ventilation_) {
+        ventilation_ = new Ventilation(ctx_, this);
+        connect(ventilation_, &Ventilation::closed, this, &QWidget::show);
+    }
+    hide();
+    ventilation_->Form_Load();
 }
 
 } // namespace brelune

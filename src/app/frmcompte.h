@@ -10,6 +10,7 @@
 namespace brelune {
 
 class RegisterView;
+class Ventilation;
 
 class Frmcompte : public QMainWindow {
     Q_OBJECT
@@ -25,6 +26,7 @@ public:
 public slots:
     void quit_Click();
     void poin_Click();
+    void mencomptventil_Click();
 
 private:
     void buildMenus();
@@ -33,6 +35,8 @@ private:
 
     RunContext& ctx_;
     RegisterView* view_ = nullptr;
+    // Made at its first opening and kept for the run.
+    Ventilation* ventilation_ = nullptr;
 };
 
 } // namespace brelune

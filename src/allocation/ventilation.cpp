@@ -1,0 +1,301 @@
+#include "allocation/ventilation.h"
+
+#include "allocation/strips.h"
+#include "allocation/ventil_store.h"
+#include "platform/look.h"
+#include "platform/twips.h"
+#include "register/amount_reading.h"
+#include "register/key_filter.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace brelune {
+
+namespace {
+
+const QString kAmountCaption = QStringLiteral("Montant à ventiller");
+const QString kOptionTip = QStringLiteral("Cliquez sur une des options que vous avez définie");
+constexpr int kOptionHeight = 255;
+// The frame of the option buttons: ten buttons and a margin.
+const int kFrame1Height = int((kOptionHeight + 5) * 11.3);
+
+template <typename W> W* make(QWidget* parent, const char* name, QRect geometry) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QGroupBox* frame(QWidget* parent, const char* name, const QString& title, QRect geometry) {
+    auto* box = make<QGroupBox>(parent, name, geometry);
+    box->setTitle(title);
+    box->setAutoFillBackground(true);
+    paint(box, QPalette::Window, kLightYellow);
+    return box;
+}
+
+QLineEdit* textBox(QWidget* parent, const char* name, QRect geometry) {
+    auto* box = make<QLineEdit>(parent, name, geometry);
+    paint(box, QPalette::Base, kLightCyan);
+    return box;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+    auto* b = make<QPushButton>(parent, name, geometry);
+    b->setText(caption);
+    b->setAutoDefault(false); // Enter clicks nothing
+    return b;
+}
+
+} // namespace
+
+Ventilation::Ventilation(RunContext& context, QWidget* parent)
+    : QMainWindow(parent), ctx_(context) {
+    setObjectName(QStringLiteral("ventilation"));
+    setWindowTitle(QStringLiteral("ventilation"));
+    setWindowFlag(Qt::Window);
+    paint(this, QPalette::Window, kLightYellow);
+    // The frames are small: their texts need a small face to fit.
+    setFont(QFont(QStringLiteral("Arial"), 8));
+    buildControls();
+    buildMenu();
+}
+
+void Ventilation::buildControls() {
+    client_ = new QWidget(this);
+    client_->setAutoFillBackground(true);
+    setCentralWidget(client_);
+
+    for (int k = 0; k < 3; ++k) {
+        image1_[k] = make<QLabel>(client_, "", QRect());
+        image1_[k]->setObjectName(QStringLiteral("Image1_%1").arg(k));
+        image1_[k]->setScaledContents(true);
+        image1_[k]->setPixmap(QPixmap::fromImage(ventilationStrip(k)));
+    }
+
+    frame1_ = frame(client_, "Frame1", QStringLiteral("Ventillation"),
+                    twipsRect(120, 0, 1455, kFrame1Height));
+    options_ = new QButtonGroup(this);
+    connect(options_, &QButtonGroup::idClicked, this, &Ventilation::Option1_Click);
+    auto* first =
+        make<QRadioButton>(frame1_, "Option1_0", twipsRect(120, 240, 1215, kOptionHeight));
+    first->setAutoFillBackground(true);
+    paint(first, QPalette::Window, kLightYellow);
+    options_->addButton(first, 0);
+    option1_.push_back(first);
+
+    frame2_ = frame(client_, "Frame2", QStringLiteral("Montant"), twipsRect(1680, 360, 3255, 735));
+    label1_ = make<QLabel>(frame2_, "Label1", twipsRect(0, 240, 975, 255));
+    label1_->setText(QStringLiteral("  à ventiller :"));
+    text1_ = textBox(frame2_, "Text1", twipsRect(960, 240, 975, 375));
+    new AmountBoxFilter(text1_, [this](int& key) { Text1_KeyPress(key); });
+    command1_ =
+        button(frame2_, "Command1", QStringLiteral("C'est bon"), twipsRect(2040, 240, 1095, 375));
+    connect(command1_, &QPushButton::clicked, this, &Ventilation::Command1_Click);
+
+    frame3_ = frame(client_, "Frame3", QStringLiteral("Changement de NOM de ventilation"),
+                    twipsRect(1680, 1440, 3255, 1215));
+    label2_ = make<QLabel>(frame3_, "Label2", twipsRect(120, 240, 0, 0));
+    text2_ = textBox(frame3_, "Text2", twipsRect(240, 720, 1815, 375));
+    command2_ = button(frame3_, "Command2", QStringLiteral("O.K."), twipsRect(2400, 720, 615, 375));
+    connect(command2_, &QPushButton::clicked, this, &Ventilation::Command2_Click);
+
+    label3_ = make<QLabel>(client_, "Label3", twipsRect(5040, 120, 0, 0));
+    label3_->setAutoFillBackground(true);
+    paint(label3_, QPalette::Window, kLightCyan);
+    label3_->setFrameShape(QFrame::Box);
+    // A fixed pitch, so that the "_" fill ends every total in one column.
+    QFont fixed(QStringLiteral("Courier New"), 8);
+    fixed.setStyleHint(QFont::TypeWriter);
+    label3_->setFont(fixed);
+
+    setTabOrder(first, text1_);
+    setTabOrder(text1_, command1_);
+    setTabOrder(command1_, text2_);
+    setTabOrder(text2_, command2_);
+}
+
+void Ventilation::buildMenu() {
+    QMenu* fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
+    fichier->setObjectName(QStringLiteral("mnfich"));
+    addMenuItem(fichier, "menu_aide", QStringLiteral("Aide"));
+    addMenuSeparator(fichier, "trait1");
+    addMenuItem(fichier, "menimprim", QStringLiteral("Imprimer"));
+    addMenuSeparator(fichier, "trait2");
+    connect(addMenuItem(fichier, "mnquit", QStringLiteral("Quitter")), &QAction::triggered, this,
+            &Ventilation::mnquit_Click);
+}
+
+void Ventilation::setToolTips() {
+    text1_->setToolTip(QStringLiteral("Entrez ici le montant à ventiller"));
+    frame1_->setToolTip(kOptionTip);
+    command1_->setToolTip(QStringLiteral("Confirmation de l'opération"));
+    label3_->setToolTip(QStringLiteral("Vous avez dans ce cadre une liste du montant et du temps "
+                                       "écoulé pour chaque ventilation"));
+    text2_->setToolTip(QStringLiteral("Entrez ici le nouveau nom d'une ventilation"));
+    command2_->setToolTip(QStringLiteral("Vous avez choisi une ventilation et tapez un nouveau nom "
+                                         "alors confirmez-le avec ce bouton"));
+    frame3_->setToolTip(
+        QStringLiteral("Tout ce qui concerne la changement du texte d'une ventilation"));
+    frame2_->setToolTip(QStringLiteral("tout ce qui concerne les montants à ventiler"));
+    image1_[0]->setToolTip(QStringLiteral("Une idée ne peut etre fixe"));
+    image1_[1]->setToolTip(
+        QStringLiteral("Contrairement aux idées reçues : la vie vaut la peine d'etre vécue"));
+    image1_[2]->setToolTip(QStringLiteral("De toute façon : Après la pluie vient le beau temps ! "
+                                          "Mais pas pour tout le monde !!!"));
+}
+
+void Ventilation::Form_Load() {
+    text1_->clear(); // what an earlier opening left typed is gone with it
+    text2_->clear();
+    load_ventil();
+    stat();
+    label3_->raise();
+    for (QLabel* image : image1_)
+        image->lower();
+    label2_->setText(QStringLiteral("Sélectionner une ventilation\r\net entrer le nouveau texte, "
+                                    "cliquer sur OK"));
+    label2_->adjustSize();
+    show();
+    activateWindow();
+    text1_->setFocus();
+    setToolTips();
+}
+
+void Ventilation::load_ventil() {
+    while (option1_.size() > 1) {
+        delete option1_.back();
+        option1_.pop_back();
+    }
+    for (int i = 0; i < kVentilCount; ++i) {
+        if (i != 0) {
+            // A copy of element 0, 5 twips below the one before it.
+            auto* option = make<QRadioButton>(
+                frame1_, "", twipsRect(120, 240 + (kOptionHeight + 5) * i, 1215, kOptionHeight));
+            option->setObjectName(QStringLiteral("Option1_%1").arg(i));
+            option->setPalette(option1_[0]->palette());
+            option->setAutoFillBackground(true);
+            option->show();
+            options_->addButton(option, i);
+            option1_.push_back(option);
+        }
+        option1_[std::size_t(i)]->setText(readVentilName(ctx_, i));
+        option1_[std::size_t(i)]->setToolTip(kOptionTip);
+    }
+    option1_[std::size_t(num_ventil_)]->setChecked(true);
+}
+
+void Ventilation::stat() {
+    std::vector<VentilTexts> categories;
+    for (int i = 0; i < kVentilCount; ++i)
+        categories.push_back(read_ventil(ctx_, i));
+    label3_->setText(statText(categories, ctx_.clock.today(), ctx_.locale));
+    label3_->adjustSize();
+    const int width = label3_->x() + label3_->width() + twips(150);
+    const int height =
+        std::max(twips(kFrame1Height + 60), label3_->y() + label3_->height() + twips(60));
+    client_->setFixedSize(width, height);
+    setFixedSize(width, height + menuBar()->sizeHint().height());
+    label3_->raise();
+    for (int k = 0; k < 3; ++k) {
+        static const int tops[3] = {120, 1200, 2640};
+        image1_[k]->lower();
+        image1_[k]->setGeometry(0, twips(tops[k]), width, twips(255));
+    }
+}
+
+void Ventilation::Option1_Click(int index) {
+    num_ventil_ = qint16(index);
+}
+
+QString Ventilation::chosenCaption() const {
+    return option1_[std::size_t(num_ventil_)]->text();
+}
+
+void Ventilation::tell(const VentilRefusal& refusal) {
+    ctx_.dialogs.message(refusal.text, refusal.caption, refusal.icon, Buttons::Ok);
+}
+
+void Ventilation::Text1_KeyPress(int& key) {
+    if (verif_Key(key))
+        return;
+    ctx_.dialogs.message(QStringLiteral("Seul les chiffres sont permis !"), kAmountCaption,
+                         Icon::Exclamation, Buttons::Ok);
+    key = 0;
+}
+
+void Ventilation::Command1_Click() {
+    QString typed = text1_->text();
+    const qsizetype comma = typed.indexOf(u',');
+    if (comma >= 0) {
+        typed[comma] = u'.';
+        text1_->setText(typed);
+    }
+    const double amount = readAmount(typed).toDouble();
+    if (amount == 0) {
+        ctx_.dialogs.message(QStringLiteral("montant nul"), kAmountCaption, Icon::None,
+                             Buttons::Ok);
+        text1_->clear();
+        return;
+    }
+    if (!writableTotal(amount)) {
+        tell({QStringLiteral("Ce montant est trop grand pour être ventilé !"), kAmountCaption,
+              Icon::Exclamation});
+        text1_->clear();
+        return;
+    }
+    const QString question = QStringLiteral("Affecter : ") +
+                             numberText(amount, ctx_.locale.decimal()) +
+                             QStringLiteral(" € à la ventilation : ") + chosenCaption();
+    if (ctx_.dialogs.message(question, QStringLiteral("confirmation"), Icon::None,
+                             Buttons::YesNo) == Answer::Yes) {
+        if (const auto refusal = add_ventil(ctx_, num_ventil_, amount))
+            tell(*refusal);
+        stat();
+    }
+    text1_->clear();
+}
+
+void Ventilation::Command2_Click() {
+    const QString name = text2_->text();
+    if (!conformingName(ctx_, name)) {
+        ctx_.dialogs.message(QStringLiteral("Texte de ventilation non conforme !"), QString(),
+                             Icon::None, Buttons::Ok);
+        text2_->clear();
+        return;
+    }
+    const QString question = QStringLiteral("Affecter : ") + name +
+                             QStringLiteral(" à la ventilation : ") + chosenCaption() +
+                             QStringLiteral("\r\nAttention : toute modification entraine la remise "
+                                            "à 0 du compte !");
+    if (ctx_.dialogs.message(question, QStringLiteral("confirmation"), Icon::Exclamation,
+                             Buttons::YesNo) == Answer::Yes) {
+        const auto refusal = reset_ventil(ctx_, num_ventil_, name);
+        if (refusal)
+            tell(*refusal);
+        stat();
+        if (!refusal)
+            option1_[std::size_t(num_ventil_)]->setText(name);
+    }
+    text2_->clear();
+}
+
+void Ventilation::mnquit_Click() {
+    close();
+    emit closed();
+}
+
+void Ventilation::closeEvent(QCloseEvent* event) {
+    event->accept();
+    hide(); // first, so that the main window comes back in its place
+    emit closed();
+}
+
+} // namespace brelune

@@ -1,0 +1,307 @@
+// The spending categories: the store over ptconte.ini, the summary text, and the window with its
+// allotting and renaming, opened from the main window.
+#include "allocation/ventil_store.h"
+#include "allocation/ventilation.h"
+#include "app/frmcompte.h"
+#include "platform/twips.h"
+#include "support.h"
+using namespace brelune;
+using namespace brelune::test;
+
+const QString kAmount = "Montant à ventiller";
+const QString kNotConform = msg("", "none", "OK", "Texte de ventilation non conforme !");
+const QString kUnreadable = msg(kAmount, "exclamation", "OK",
+                                "Le total de cette ventilation est illisible dans ptconte.ini : "
+                                "renommez-la pour la remettre à 0.");
+
+// The window's controls ("name:caption|tool-tip", captions cut at 30 characters, line breaks
+// written "/"), then its menu.
+const QString kWindow =
+    "Frame1:Ventillation|Cliquez sur une des options que vous avez définie\n"
+    "Option1_9:Manu|Cliquez sur une des options que vous avez définie\n"
+    "Frame2:Montant|tout ce qui concerne les montants à ventiler\n"
+    "Label1:  à ventiller :|\n"
+    "Text1:|Entrez ici le montant à ventiller\n"
+    "Command1:C'est bon|Confirmation de l'opération\n"
+    "Frame3:Changement de NOM de ventilation|Tout ce qui concerne la changement du texte d'une "
+    "ventilation\n"
+    "Label2:Sélectionner une ventilation/|\n"
+    "Text2:|Entrez ici le nouveau nom d'une ventilation\n"
+    "Command2:O.K.|Vous avez choisi une ventilation et tapez un nouveau nom alors confirmez-le "
+    "avec "
+    "ce bouton\n"
+    "Label3:/     Montant des dépenses ve|Vous avez dans ce cadre une liste du montant et du "
+    "temps écoulé pour chaque ventilation\n"
+    "Image1_0:|Une idée ne peut etre fixe\n"
+    "Image1_1:|Contrairement aux idées reçues : la vie vaut la peine d'etre vécue\n"
+    "Image1_2:|De toute façon : Après la pluie vient le beau temps ! Mais pas pour tout le monde "
+    "!!!\n"
+    "menu_aide=Aide\ntrait1=-\nmenimprim=Imprimer\ntrait2=-\nmnquit=Quitter";
+
+// The stored value of a key "montant(2)", "texo(9)" or "datdebu(0)".
+static QString stored(const TestRun& run, const QString& key) {
+    const QString section = key.startsWith('m')   ? "montant_par_ventil"
+                            : key.startsWith('t') ? "venti"
+                                                  : "date_de_debut";
+    return ProfileFile(run.iniPath()).read(section, key).value_or("(absent)");
+}
+
+// The main window and the allocation window opened from it, on a new book.
+struct Visit {
+    TestRun run;
+    Frmcompte main{run.ctx};
+    Visit(const QString& edits = {}) { // "key=value;..." written into ptconte.ini first
+        run.createBook();
+        for (const QString& e : edits.split(';', Qt::SkipEmptyParts))
+            ProfileFile(run.iniPath())
+                .write(e.startsWith('m') ? "montant_par_ventil" : "date_de_debut",
+                       e.section('=', 0, 0), e.section('=', 1));
+        main.Form_Load();
+        main.show();
+        open();
+    }
+    Ventilation* open() {
+        child<QAction>(&main, "mencomptventil")->trigger();
+        return w();
+    }
+    Ventilation* w() const { return child<Ventilation>(&main, "ventilation"); }
+    template <typename T = QWidget> T* at(const QString& name) const { return child<T>(w(), name); }
+    QString summaryLine(int i) const {
+        return at<QLabel>("Label3")->text().split("\r\n").value(i + 3);
+    }
+};
+
+// Each row: a step on the window ("o2" clicks Option1(2); "a text" types an amount and clicks
+// "C'est bon"; "r text" types a name and clicks "O.K."; "yes", "no" answer), the dialogs shown,
+// then stored values "key=value".
+struct Flow {
+    QString edits, steps;
+    QStringList dialogs;
+    QString stored;
+};
+
+class TestAllocation : public QObject {
+    Q_OBJECT
+private slots:
+    // Each row: stored texts (name|start date|total), then the summary line.
+    void summary_data() {
+        QTest::addColumn<QString>("texts");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("98 days") << "Viande|29/08/2003|125"
+                                 << "En 3,27 mois, dépense de __125,00 € pour : Viande";
+        QTest::newRow("45 days") << "a|21/10/2003|12.5"
+                                 << "En 1,50 mois, dépense de ___12,50 € pour : a";
+        QTest::newRow("today, -0.004") << "b|05/12/2003|-0,004"
+                                       << "En 0,00 mois, dépense de ____0,00 € pour : b";
+        QTest::newRow("future") << "c|20/12/2003|-2"
+                                << "En -0,50 mois, dépense de ___-2,00 € pour : c";
+        QTest::newRow("no fill") << "|05/12/2003|1234567.891"
+                                 << "En 0,00 mois, dépense de 1234567,89 € pour : ";
+        QTest::newRow("unreadable") << "Default|Default|Default"
+                                    << "En ? mois, dépense de _illisible pour : Default";
+        QTest::newRow("empty") << "d||"
+                               << "En ? mois, dépense de ____0,00 € pour : d";
+        QTest::newRow("en") << "e|10/21/2003|1,5e2"
+                            << "En 1.50 mois, dépense de __150.00 € pour : e";
+    }
+    void summary() {
+        QFETCH(QString, texts);
+        QFETCH(QString, line);
+        const QStringList f = texts.split('|');
+        QCOMPARE(statText({{f[0], f[1], f[2]}}, QDate(2003, 12, 5), TestRun::tagLocale()),
+                 "\r\n     Montant des dépenses ventilées par poste :\r\n\r\n     " + line +
+                     "     \r\n");
+    }
+
+    void store() {
+        TestRun run;
+        run.createBook();
+        QCOMPARE(read_ventil(run.ctx, 9).name + '|' + read_ventil(run.ctx, 9).startDate + '|' +
+                     read_ventil(run.ctx, 9).total,
+                 "Manu|05/12/2003|0");
+        QVERIFY(!add_ventil(run.ctx, 1, 12.5) && !add_ventil(run.ctx, 1, 0.25));
+        QCOMPARE(stored(run, "montant(1)"), "12,75");
+        // A value edited by hand between two calls is the one used, whatever its separator.
+        ProfileFile(run.iniPath()).write("montant_par_ventil", "montant(1)", "0.5");
+        QVERIFY(!add_ventil(run.ctx, 1, 1e-7));
+        QCOMPARE(stored(run, "montant(1)"), "0,5000001");
+        // A file that cannot be replaced (a file beside it would pass the longest path) keeps
+        // what it holds, and the user is told.
+        QString deep = run.dir.path();
+        while (deep.size() < 3800)
+            deep += '/' + QString(200, 'd');
+        deep += '/' + QString(4090 - deep.size() - 13, 'e');
+        QVERIFY(QDir().mkpath(deep));
+        const QByteArray before = contents(run.iniPath());
+        run.ctx.programDir = deep;
+        writeFile(run.iniPath(), before);
+        const auto refusal = add_ventil(run.ctx, 1, 1);
+        QVERIFY(refusal && refusal->icon == Icon::Critical);
+        QVERIFY(refusal->text.startsWith("Le fichier « " + run.iniPath() +
+                                         " » ne peut pas être écrit : "));
+        QVERIFY(refusal->text.endsWith(".\r\nRien n'a été enregistré."));
+        QCOMPARE(contents(run.iniPath()), before);
+        QCOMPARE(numberText(-1234567.891, u','), "-1234567,891");
+        QCOMPARE(numberText(123456789012345678.0, u'.'), "123456789012346000");
+    }
+
+    void flows_data() {
+        QTest::addColumn<Flow>("f");
+        const QString warning =
+            "\r\nAttention : toute modification entraine la remise à 0 du compte !";
+        auto ask = [](const QString& text) { return msg("confirmation", "none", "YesNo", text); };
+        auto rename = [&](const QString& text) {
+            return msg("confirmation", "exclamation", "YesNo", text + warning);
+        };
+        row<Flow>("0,00",
+                  {"", "a 0,00", {msg(kAmount, "none", "OK", "montant nul")}, "montant(0)=0"});
+        row<Flow>("1,5,5 before any option",
+                  {"",
+                   "a 1,5,5|yes",
+                   {ask("Affecter : 1,5 € à la ventilation : gas - oil")},
+                   "montant(0)=1,5"});
+        row<Flow>("-5 below zero", {"montant(3)=2.5",
+                                    "o3|a -5|yes",
+                                    {ask("Affecter : -5 € à la ventilation : Huile")},
+                                    "montant(3)=-2,5"});
+        row<Flow>("answered No", {"montant(2)=3",
+                                  "o2|a 12.5|no",
+                                  {ask("Affecter : 12,5 € à la ventilation : Viande")},
+                                  "montant(2)=3"});
+        row<Flow>("Enter refused",
+                  {"",
+                   "a 5\r|no",
+                   {msg(kAmount, "exclamation", "OK", "Seul les chiffres sont permis !"),
+                    ask("Affecter : 5 € à la ventilation : gas - oil")},
+                   "montant(0)=0"});
+        row<Flow>("unreadable total",
+                  {"montant(0)=Default",
+                   "a 1|yes",
+                   {ask("Affecter : 1 € à la ventilation : gas - oil"), kUnreadable},
+                   "montant(0)=Default"});
+        row<Flow>(
+            "total too large",
+            {"montant(0)=999999999999999",
+             "a 1|yes",
+             {ask("Affecter : 1 € à la ventilation : gas - oil"),
+              msg(kAmount, "exclamation", "OK",
+                  "Le total de cette ventilation deviendrait trop grand pour être enregistré !")},
+             "montant(0)=999999999999999"});
+        row<Flow>("amount too large", {"",
+                                       "a 1000000000000000",
+                                       {msg(kAmount, "exclamation", "OK",
+                                            "Ce montant est trop grand pour être ventilé !")},
+                                       "montant(0)=0"});
+        row<Flow>("15 characters", {"montant(9)=4;datdebu(9)=01/01/2003",
+                                    "o9|r Loisirs du soir|yes",
+                                    {rename("Affecter : Loisirs du soir à la ventilation : Manu")},
+                                    "texo(9)=Loisirs du soir;montant(9)=0;datdebu(9)=05/12/2003"});
+        row<Flow>("same name, before any option",
+                  {"montant(0)=4;datdebu(0)=01/01/2003",
+                   "r gas - oil|yes",
+                   {rename("Affecter : gas - oil à la ventilation : gas - oil")},
+                   "texo(0)=gas - oil;montant(0)=0;datdebu(0)=05/12/2003"});
+        row<Flow>("renaming answered No", {"montant(2)=4",
+                                           "o2|r Viandes|no",
+                                           {rename("Affecter : Viandes à la ventilation : Viande")},
+                                           "texo(2)=Viande;montant(2)=4"});
+        for (const char* name : {"Loisirs du soir!", "Ωmega", ""})
+            row<Flow>(qPrintable(QString("refused \"%1\"").arg(name)),
+                      {"", QString("r ") + name, {kNotConform}, "texo(0)=gas - oil"});
+    }
+    void flows() {
+        QFETCH(Flow, f);
+        Visit v(f.edits);
+        for (const QString& step : f.steps.split('|')) {
+            const QString text = step.mid(2);
+            if (step == "yes" || step == "no")
+                v.run.dialogs.script({step});
+            else if (step[0] == 'o')
+                QTest::mouseClick(v.at(QString("Option1_%1").arg(step.mid(1))), Qt::LeftButton);
+        }
+        for (const QString& step : f.steps.split('|')) {
+            const QString text = step.mid(2), box = step[0] == 'a' ? "Text1" : "Text2";
+            if (step[0] != 'a' && step[0] != 'r')
+                continue;
+            if (step[0] == 'a')
+                QTest::keyClicks(v.at(box), text);
+            else // no filter on names: any text, pasted or typed
+                v.at<QLineEdit>(box)->setText(text);
+            QTest::mouseClick(v.at(step[0] == 'a' ? "Command1" : "Command2"), Qt::LeftButton);
+        }
+        QCOMPARE(v.run.shown(), f.dialogs);
+        for (const QString& kv : f.stored.split(';'))
+            QCOMPARE(kv.section('=', 0, 0) + '=' + stored(v.run, kv.section('=', 0, 0)), kv);
+        QVERIFY(v.at<QLineEdit>("Text1")->text().isEmpty() &&
+                v.at<QLineEdit>("Text2")->text().isEmpty());
+        // The window shows what the file holds.
+        std::vector<VentilTexts> all;
+        for (int i = 0; i < 10; ++i) {
+            all.push_back(read_ventil(v.run.ctx, i));
+            QCOMPARE(v.at<QRadioButton>(QString("Option1_%1").arg(i))->text(), all.back().name);
+        }
+        QCOMPARE(v.at<QLabel>("Label3")->text(),
+                 statText(all, QDate(2003, 12, 5), v.run.ctx.locale));
+    }
+
+    void window() {
+        Visit v;
+        QVERIFY(!v.main.isVisible() && v.w()->isVisible());
+        QCOMPARE(v.w()->windowTitle() + '|' + v.w()->focusWidget()->objectName(),
+                 "ventilation|Text1");
+        QStringList seen; // object name, caption and tool-tip, then menu items
+        for (const char* name :
+             {"Frame1", "Option1_9", "Frame2", "Label1", "Text1", "Command1", "Frame3", "Label2",
+              "Text2", "Command2", "Label3", "Image1_0", "Image1_1", "Image1_2"}) {
+            const QWidget* w = v.at(name);
+            seen << QString(name) + ':' + w->property("title").toString() +
+                        w->property("text").toString().left(30).replace("\r\n", "/") + '|' +
+                        w->toolTip();
+        }
+        for (QAction* a : v.w()->menuBar()->actions().at(0)->menu()->actions())
+            seen << a->objectName() + '=' + a->text();
+        QCOMPARE(seen, kWindow.split('\n'));
+        QCOMPARE(QList({v.at("Frame1")->geometry(), v.at("Option1_9")->geometry(),
+                        v.at("Frame2")->geometry(), v.at("Command2")->geometry()}),
+                 QList({twipsRect(120, 0, 1455, 2938), twipsRect(120, 240 + 9 * 260, 1215, 255),
+                        twipsRect(1680, 360, 3255, 735), twipsRect(2400, 720, 615, 375)}));
+        QCOMPARE(v.w()->palette().color(QPalette::Window), QColor(255, 255, 192));
+        QCOMPARE(v.at("Text2")->palette().color(QPalette::Base), QColor(192, 255, 255));
+        // Fitted around the summary.
+        const QWidget* label3 = v.at("Label3");
+        QCOMPARE(v.w()->centralWidget()->width(), label3->geometry().right() + 1 + twips(150));
+        QCOMPARE(v.at("Image1_2")->width(), v.w()->centralWidget()->width());
+        QStringList tabs{"Option1_0"};
+        for (QWidget* w = v.at("Option1_0")->nextInFocusChain(); tabs.size() < 5;
+             w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus)
+                tabs << w->objectName();
+        QCOMPARE(tabs.join(' '), "Option1_0 Text1 Command1 Text2 Command2");
+
+        // A user allots 12,50 to Viande and -2 to Huile, renames Manu, and comes back.
+        v.run.dialogs.script({"yes", "yes", "yes"});
+        for (auto [option, box, text] :
+             {std::tuple("2", "Text1", "12,50"), {"3", "Text1", "-2"}, {"9", "Text2", "Loisirs"}}) {
+            QTest::mouseClick(v.at(QString("Option1_") + option), Qt::LeftButton);
+            QTest::keyClicks(v.at(box), text);
+            QTest::mouseClick(v.at(box == QString("Text1") ? "Command1" : "Command2"),
+                              Qt::LeftButton);
+        }
+        QVERIFY(v.w()->close());
+        QVERIFY(v.main.isVisible() && !v.w()->isVisible());
+        v.open();
+        QCOMPARE(v.summaryLine(2) + '|' + v.summaryLine(3) + '|' + v.summaryLine(9),
+                 "     En 0,00 mois, dépense de ___12,50 € pour : Viande     |"
+                 "     En 0,00 mois, dépense de ___-2,00 € pour : Huile     |"
+                 "     En 0,00 mois, dépense de ____0,00 € pour : Loisirs     ");
+        QCOMPARE(stored(v.run, "montant(2)") + ' ' + stored(v.run, "montant(3)") + ' ' +
+                     stored(v.run, "texo(9)"),
+                 "12,5 -2 Loisirs");
+        QVERIFY(v.at<QRadioButton>("Option1_9")->isChecked()); // the category chosen last
+        child<QAction>(v.w(), "mnquit")->trigger();
+        QVERIFY(v.main.isVisible() && !v.w()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestAllocation)
+#include "test_allocation.moc"
