@@ -62,6 +62,7 @@ private slots:
         for (const QString& r : f.mid(3))
             QCOMPARE(locale.parseDate(r.mid(1)).value_or(QDate()), r[0] == '=' ? date : QDate());
         QCOMPARE(Locale(u',', "dd/MM/yy").parseDate("05/12/29"), std::optional(QDate(2029, 12, 5)));
+        QCOMPARE(Locale::french().formatDate(QDate(5, 12, 5)), "05/12/0005");
         // Letter case follows the user's language.
         QCOMPARE(Locale(u',', f[0], QLocale(QLocale::Turkish)).upper("rip"), "RİP");
         QCOMPARE(Locale(u',', f[0]).upper("Prél"), "PRÉL");
