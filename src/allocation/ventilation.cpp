@@ -111,6 +111,7 @@ void Ventilation::buildControls() {
     label3_->setAutoFillBackground(true);
     paint(label3_, QPalette::Window, kLightCyan);
     label3_->setFrameShape(QFrame::Box);
+    label3_->setTextFormat(Qt::PlainText); // a name is never markup
     // A fixed pitch, so that the "_" fill ends every total in one column.
     QFont fixed(QStringLiteral("Courier New"), 8);
     fixed.setStyleHint(QFont::TypeWriter);
@@ -186,7 +187,7 @@ void Ventilation::load_ventil() {
             options_->addButton(option, i);
             option1_.push_back(option);
         }
-        option1_[std::size_t(i)]->setText(readVentilName(ctx_, i));
+        setCaption(i, readVentilName(ctx_, i));
         option1_[std::size_t(i)]->setToolTip(kOptionTip);
     }
     option1_[std::size_t(num_ventil_)]->setChecked(true);
@@ -215,8 +216,14 @@ void Ventilation::Option1_Click(int index) {
     num_ventil_ = qint16(index);
 }
 
+// A button's caption is the name as it stands: an "&" in it is no shortcut mark.
+void Ventilation::setCaption(int i, const QString& name) {
+    option1_[std::size_t(i)]->setText(QString(name).replace(u'&', QStringLiteral("&&")));
+}
+
 QString Ventilation::chosenCaption() const {
-    return option1_[std::size_t(num_ventil_)]->text();
+    return option1_[std::size_t(num_ventil_)]->text().replace(QStringLiteral("&&"),
+                                                              QStringLiteral("&"));
 }
 
 void Ventilation::tell(const VentilRefusal& refusal) {
@@ -282,14 +289,13 @@ void Ventilation::Command2_Click() {
             tell(*refusal);
         stat();
         if (!refusal)
-            option1_[std::size_t(num_ventil_)]->setText(name);
+            setCaption(num_ventil_, name);
     }
     text2_->clear();
 }
 
 void Ventilation::mnquit_Click() {
     close();
-    emit closed();
 }
 
 void Ventilation::closeEvent(QCloseEvent* event) {

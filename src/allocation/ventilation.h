@@ -55,6 +55,7 @@ private:
     void stat();
     void Text1_KeyPress(int& key);
     void tell(const VentilRefusal& refusal);
+    void setCaption(int i, const QString& name);
     QString chosenCaption() const;
 
     RunContext& ctx_;
