@@ -26,9 +26,9 @@ constexpr int kOptionHeight = 255;
 // The frame of the option buttons: ten buttons and a margin.
 const int kFrame1Height = int((kOptionHeight + 5) * 11.3);
 
-template <typename W> W* make(QWidget* parent, const char* name, QRect geometry) {
+template <typename W> W* make(QWidget* parent, const QString& name, QRect geometry) {
     auto* widget = new W(parent);
-    widget->setObjectName(QString::fromLatin1(name));
+    widget->setObjectName(name);
     widget->setGeometry(geometry);
     return widget;
 }
@@ -74,8 +74,7 @@ void Ventilation::buildControls() {
     setCentralWidget(client_);
 
     for (int k = 0; k < 3; ++k) {
-        image1_[k] = make<QLabel>(client_, "", QRect());
-        image1_[k]->setObjectName(QStringLiteral("Image1_%1").arg(k));
+        image1_[k] = make<QLabel>(client_, QStringLiteral("Image1_%1").arg(k), QRect());
         image1_[k]->setScaledContents(true);
         image1_[k]->setPixmap(QPixmap::fromImage(ventilationStrip(k)));
     }
@@ -179,8 +178,8 @@ void Ventilation::load_ventil() {
         if (i != 0) {
             // A copy of element 0, 5 twips below the one before it.
             auto* option = make<QRadioButton>(
-                frame1_, "", twipsRect(120, 240 + (kOptionHeight + 5) * i, 1215, kOptionHeight));
-            option->setObjectName(QStringLiteral("Option1_%1").arg(i));
+                frame1_, QStringLiteral("Option1_%1").arg(i),
+                twipsRect(120, 240 + (kOptionHeight + 5) * i, 1215, kOptionHeight));
             option->setPalette(option1_[0]->palette());
             option->setAutoFillBackground(true);
             option->show();
