@@ -230,6 +230,7 @@ private slots:
                         v.at("Frame2")->geometry(), v.at("Command2")->geometry()}),
                  QList({twipsRect(120, 0, 1455, 2938), twipsRect(120, 240 + 9 * 260, 1215, 255),
                         twipsRect(1680, 360, 3255, 735), twipsRect(2400, 720, 615, 375)}));
+        QCOMPARE(v.at("Label2")->size(), v.at("Label2")->sizeHint()); // sized to its two lines
         QCOMPARE(v.w()->palette().color(QPalette::Window), QColor(255, 255, 192));
         QCOMPARE(v.at("Text2")->palette().color(QPalette::Base), QColor(192, 255, 255));
         // Fitted around the summary.
