@@ -237,6 +237,7 @@ private slots:
         const QWidget* label3 = v.at("Label3");
         QCOMPARE(v.w()->centralWidget()->width(), label3->geometry().right() + 1 + twips(150));
         QCOMPARE(v.at("Image1_2")->width(), v.w()->centralWidget()->width());
+        QVERIFY(v.w()->centralWidget()->height() > v.at("Frame1")->geometry().bottom());
         QStringList tabs;
         for (QWidget* w = v.at("Option1_0"); tabs.size() < 5; w = w->nextInFocusChain())
             if (w->focusPolicy() & Qt::TabFocus)
