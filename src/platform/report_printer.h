@@ -4,7 +4,12 @@
 #include <QString>
 #include <vector>
 
+class QPrinter;
+
 namespace brelune {
+
+class Clock;
+class Dialogs;
 
 // One block of report text; "\r\n" starts a new line.
 struct PrintBlock {
@@ -19,5 +24,26 @@ public:
     // font family, then ends the document so that the page goes out.
     virtual void print(const QString& fontFamily, const std::vector<PrintBlock>& blocks) = 0;
 };
+
+// The system's default printer, without any dialog. With no printer
+// installed the user is told and may save the document as a PDF instead; a
+// failure is reported, never taken for success. A long document shows its
+// progress and can be cancelled.
+class QtReportPrinter : public ReportPrinter {
+public:
+    QtReportPrinter(Dialogs& dialogs, const Clock& clock) : dialogs_(dialogs), clock_(clock) {}
+    void print(const QString& fontFamily, const std::vector<PrintBlock>& blocks) override;
+
+private:
+    Dialogs& dialogs_;
+    const Clock& clock_;
+};
+
+enum class PrintResult { Printed, Cancelled, Failed };
+
+// Lays the blocks out on the printer's pages, 300 twips from the left edge,
+// lines too long for the page carried over, and prints them.
+PrintResult printBlocks(QPrinter& printer, const QString& fontFamily,
+                        const std::vector<PrintBlock>& blocks);
 
 } // namespace brelune

@@ -3,10 +3,10 @@
 #pragma once
 
 #include "app/data_files.h"
-#include "platform/run_context.h"
 #include "platform/account_db.h"
 #include "platform/dialogs.h"
 #include "platform/money.h"
+#include "platform/run_context.h"
 #include "register/amount_reading.h"
 
 #include <QTemporaryDir>
@@ -93,6 +93,21 @@ inline const QString kGone = "le fichier est introuvable ou ne peut pas être ou
 inline const QString kJunk = "ce fichier n'est pas une base de données BRELUNE";
 inline const QString kRefusedValue = "une valeur a été refusée par la base";
 
+// Records each print job: the font family, then "points|text" for each block.
+struct RecordingPrinter : ReportPrinter {
+    QList<QStringList> jobs;
+    void print(const QString& family, const std::vector<PrintBlock>& blocks) override {
+        jobs << QStringList{family};
+        for (const PrintBlock& b : blocks)
+            jobs.last() << QString::number(b.pointSize) + '|' + b.text;
+    }
+};
+// Records each help file asked for.
+struct RecordingHelp : HelpViewer {
+    QStringList shown;
+    void showHelp(const QString& path) override { shown << path; }
+};
+
 struct FixedClock : Clock {
     QDate today() const override { return QDate(2003, 12, 5); }
 };
@@ -110,7 +125,7 @@ inline Money eur(const QString& text) {
 class TestRun {
 public:
     explicit TestRun(const Locale& locale = tagLocale())
-        : ctx{dir.path(), locale, clock, dialogs, nullptr, nullptr, [this] { ++endCalls; },
+        : ctx{dir.path(), locale, clock, dialogs, &printer, &help, [this] { ++endCalls; },
               {},         false} {}
     static Locale tagLocale() {
         const QByteArray tag = QTest::currentDataTag();
@@ -120,6 +135,8 @@ public:
     QTemporaryDir dir;
     FixedClock clock;
     ScriptedDialogs dialogs;
+    RecordingPrinter printer;
+    RecordingHelp help;
     RunContext ctx;
     int endCalls = 0;
 

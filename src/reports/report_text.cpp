@@ -1,0 +1,77 @@
+#include "reports/report_text.h"
+
+namespace brelune {
+
+namespace {
+
+const QString kArrow = QStringLiteral(" ---> ");
+const QString kMargin(5, u' ');
+
+QString tight(const std::optional<Money>& m, QChar decimal) {
+    return m ? m->eurosTight(decimal) : QString();
+}
+
+// The header line both reports open with, after their leading empty lines.
+QString reportHeader(QDate today, const Locale& locale) {
+    return kMargin + QStringLiteral("Données fournies par BRELUNE le ") + locale.formatDate(today);
+}
+
+} // namespace
+
+QString accountReportText(const RegisterData& data, QDate today, const Locale& locale) {
+    const QChar dec = locale.decimal();
+    QStringList lines{{},
+                      {},
+                      {},
+                      reportHeader(today, locale),
+                      {},
+                      QString(8, u' ') + QStringLiteral("Date") + kMargin +
+                          QStringLiteral("Montant") + QString(6, u' ') +
+                          QStringLiteral("Payement")};
+    if (data.operations.empty()) {
+        lines << QStringLiteral("Il n'y a pas d'enregistrement en cours") << QString();
+    } else {
+        std::optional<Money> total = Money();
+        for (const Operation& op : data.operations) {
+            const QString date = op.date.isValid() ? locale.formatDate(op.date) : op.dateText;
+            lines << kMargin + date + kArrow + op.montant.eurosTight(dec).leftJustified(9) +
+                         kArrow + op.payement;
+            if (total)
+                total = op.isIncome() ? total->plus(op.montant) : total->minus(op.montant);
+        }
+        lines << QString() << QString()
+              << kMargin + QStringLiteral("Différence recettes/dépenses : ") + tight(total, dec);
+    }
+    lines << QString();
+    if (data.soldes) {
+        const auto& s = *data.soldes;
+        const auto difference =
+            s.reel && s.bancaire ? s.bancaire->minus(*s.reel) : std::optional<Money>();
+        lines << kMargin + QStringLiteral("Solde réel : ") + tight(s.reel, dec)
+              << kMargin + QStringLiteral("Solde bancaire : ") + tight(s.bancaire, dec) << QString()
+              << kMargin + QStringLiteral("Différence des soldes : ") + tight(difference, dec);
+    } else {
+        lines << kMargin + QStringLiteral("les soldes n'ont pas été entrés");
+    }
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+QString allocationReportText(const QString& summary, QDate today, const Locale& locale) {
+    return QStringLiteral("\r\n\r\n") + reportHeader(today, locale) + QStringLiteral("\r\n\r\n") +
+           summary;
+}
+
+void printReport(const RunContext& ctx, const QString& body, int creditIndent) {
+    if (!ctx.printer)
+        return;
+    ctx.printer->print(QStringLiteral("courier New"),
+                       {{body + QStringLiteral("\r\n"), 10},
+                        {QString(creditIndent, u' ') + QStringLiteral("BRELUNE, décembre 02"), 6}});
+}
+
+void showHelpFile(const RunContext& ctx) {
+    if (ctx.help)
+        ctx.help->showHelp(ctx.programDir + QStringLiteral("/brelune.hlp"));
+}
+
+} // namespace brelune
