@@ -6,6 +6,7 @@
 #include "platform/twips.h"
 #include "register/amount_reading.h"
 #include "register/key_filter.h"
+#include "reports/report_text.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -125,9 +126,11 @@ void Ventilation::buildControls() {
 void Ventilation::buildMenu() {
     QMenu* fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
     fichier->setObjectName(QStringLiteral("mnfich"));
-    addMenuItem(fichier, "menu_aide", QStringLiteral("Aide"));
+    connect(addMenuItem(fichier, "menu_aide", QStringLiteral("Aide")), &QAction::triggered, this,
+            [this] { showHelpFile(ctx_); });
     addMenuSeparator(fichier, "trait1");
-    addMenuItem(fichier, "menimprim", QStringLiteral("Imprimer"));
+    connect(addMenuItem(fichier, "menimprim", QStringLiteral("Imprimer")), &QAction::triggered,
+            this, &Ventilation::menimprim_Click);
     addMenuSeparator(fichier, "trait2");
     connect(addMenuItem(fichier, "mnquit", QStringLiteral("Quitter")), &QAction::triggered, this,
             &Ventilation::mnquit_Click);
@@ -291,6 +294,11 @@ void Ventilation::Command2_Click() {
             setCaption(num_ventil_, name);
     }
     text2_->clear();
+}
+
+// The summary as the window last built it, under a dated header.
+void Ventilation::menimprim_Click() {
+    printReport(ctx_, allocationReportText(label3_->text(), ctx_.clock.today(), ctx_.locale), 5);
 }
 
 void Ventilation::mnquit_Click() {

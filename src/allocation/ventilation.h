@@ -37,6 +37,7 @@ public slots:
     void Option1_Click(int index);
     void Command1_Click();
     void Command2_Click();
+    void menimprim_Click();
     void mnquit_Click();
 
 signals:

@@ -1,10 +1,12 @@
 #include "app/frmcompte.h"
 
+#include "about/dialog.h"
 #include "allocation/ventilation.h"
 #include "app/data_files.h"
 #include "platform/look.h"
 #include "reconcile/pointage.h"
 #include "register/register_view.h"
+#include "reports/report_text.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -27,6 +29,10 @@ Frmcompte::Frmcompte(RunContext& context) : ctx_(context) {
     resize(640, 480);
 }
 
+Frmcompte::~Frmcompte() {
+    delete about_; // a window of its own, owned here
+}
+
 void Frmcompte::buildMenus() {
     QMenu* fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
     fichier->setObjectName(QStringLiteral("menu"));
@@ -35,7 +41,8 @@ void Frmcompte::buildMenus() {
     connect(addMenuItem(fichier, "Sbanc", QStringLiteral("Modif solde bancaire")),
             &QAction::triggered, view_, &RegisterView::Sbanc_Click);
     addMenuSeparator(fichier, "tr");
-    addMenuItem(fichier, "inprim", QStringLiteral("Impression"));
+    connect(addMenuItem(fichier, "inprim", QStringLiteral("Impression")), &QAction::triggered, this,
+            &Frmcompte::inprim_Click);
     addMenuSeparator(fichier, "trait");
     connect(addMenuItem(fichier, "quit", QStringLiteral("Quitter")), &QAction::triggered, this,
             &Frmcompte::quit_Click);
@@ -52,8 +59,10 @@ void Frmcompte::buildMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
     help->setObjectName(QStringLiteral("Comment"));
-    addMenuItem(help, "helpp", QStringLiteral("aide"));
-    addMenuItem(help, "cesqui", QStringLiteral("A propos"));
+    connect(addMenuItem(help, "helpp", QStringLiteral("aide")), &QAction::triggered, this,
+            &Frmcompte::helpp_Click);
+    connect(addMenuItem(help, "cesqui", QStringLiteral("A propos")), &QAction::triggered, this,
+            &Frmcompte::cesqui_Click);
 }
 
 bool Frmcompte::Form_Load() {
@@ -97,6 +106,29 @@ void Frmcompte::mencomptventil_Click() {
     }
     hide();
     ventilation_->Form_Load();
+}
+
+void Frmcompte::inprim_Click() {
+    RegisterData data;
+    try {
+        data = AccountDb(ctx_.chemin_base).readRegister();
+    } catch (const AccountDbError& e) {
+        ctx_.showDbProblem(e, false); // nothing printed
+        return;
+    }
+    printReport(ctx_, accountReportText(data, ctx_.clock.today(), ctx_.locale), 12);
+}
+
+void Frmcompte::helpp_Click() {
+    showHelpFile(ctx_);
+}
+
+// The about window opens beside this one and stays open, whichever window
+// takes this one's place meanwhile; asked for again, it comes forward.
+void Frmcompte::cesqui_Click() {
+    if (!about_)
+        about_ = new Dialog;
+    about_->Form_Load();
 }
 
 } // namespace brelune

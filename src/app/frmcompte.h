@@ -6,16 +6,19 @@
 #include "platform/run_context.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 namespace brelune {
 
 class RegisterView;
 class Ventilation;
+class Dialog;
 
 class Frmcompte : public QMainWindow {
     Q_OBJECT
 public:
     explicit Frmcompte(RunContext& context);
+    ~Frmcompte() override;
 
     // Runs the load sequence: on the first load of a run, the search for the
     // two data files. False when the user declined and the program must end.
@@ -27,6 +30,9 @@ public slots:
     void quit_Click();
     void poin_Click();
     void mencomptventil_Click();
+    void inprim_Click();
+    void helpp_Click();
+    void cesqui_Click();
 
 private:
     void buildMenus();
@@ -37,6 +43,8 @@ private:
     RegisterView* view_ = nullptr;
     // Made at its first opening and kept for the run.
     Ventilation* ventilation_ = nullptr;
+    // The about window while it is open: never two of them.
+    QPointer<Dialog> about_;
 };
 
 } // namespace brelune

@@ -13,12 +13,14 @@ int main(int argc, char* argv[]) {
 
     brelune::SystemClock clock;
     brelune::QtDialogs dialogs;
+    brelune::QtReportPrinter printer(dialogs, clock);
+    brelune::QtHelpViewer help;
     brelune::RunContext run{QApplication::applicationDirPath(),
                             brelune::Locale::fromSystem(),
                             clock,
                             dialogs,
-                            nullptr,
-                            nullptr,
+                            &printer,
+                            &help,
                             [] { QApplication::exit(0); },
                             {},
                             false};

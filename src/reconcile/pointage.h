@@ -5,8 +5,8 @@
 // is open and says when it leaves, so that the main window is loaded again.
 #pragma once
 
-#include "platform/run_context.h"
 #include "platform/account_db.h"
+#include "platform/run_context.h"
 
 #include <QWidget>
 #include <vector>

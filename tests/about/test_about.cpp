@@ -1,0 +1,58 @@
+// The about window, opened from the main window beside whatever holds its place.
+#include "about/dialog.h"
+#include "app/frmcompte.h"
+#include "platform/twips.h"
+#include "support.h"
+using namespace brelune;
+using namespace brelune::test;
+
+static QList<Dialog*> abouts() { // the about windows on screen
+    QList<Dialog*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<Dialog*>(w); d && d->isVisible())
+            found << d;
+    return found;
+}
+
+class TestAbout : public QObject {
+    Q_OBJECT
+private slots:
+    void aboutWindow() {
+        TestRun run;
+        run.createBook();
+        Frmcompte main(run.ctx);
+        QVERIFY(main.Form_Load());
+        main.show();
+        for (const char* holder : {"", "poin", "mencomptventil"}) {
+            if (*holder) // the main window gives its place: the about window stays
+                child<QAction>(&main, holder)->trigger();
+            child<QAction>(&main, "cesqui")->trigger();
+            QCOMPARE(abouts().size(), 1);
+        }
+        Dialog* d = abouts()[0];
+        const auto* label1 = child<QLabel>(d, "Label1");
+        QStringList seen{d->windowTitle(), label1->font().family(),
+                         QString::number(label1->font().pointSizeF())};
+        for (const char* name : {"Label1", "Label2", "OKButton"}) // caption | tool-tip
+            seen << child<QWidget>(d, name)->property("text").toString() + '|' +
+                        child<QWidget>(d, name)->toolTip();
+        for (QWidget* w : d->findChildren<QWidget*>()) // the OK button alone takes the focus
+            if (w->focusPolicy() != Qt::NoFocus)
+                seen << w->objectName();
+        QCOMPARE(seen, QStringList({"A propos de BRELUNE", "Arial", "21.75", "BRELUNE|Version 2.10",
+                                    "Version 2.10 --  Le petit logiciel\r\nde Gestion bancaire|",
+                                    "OK|Quitter cette fenetre", "OKButton"}));
+        QVERIFY(label1->font().bold() && !(d->windowFlags() & Qt::WindowMinMaxButtonsHint));
+        QCOMPARE(QList({d->palette().color(QPalette::Window),
+                        label1->palette().color(QPalette::WindowText)}),
+                 QList({QColor(255, 255, 192), QColor(0, 255, 0)}));
+        QCOMPARE(d->size(), QSize(twips(5955), twips(2265)));
+        const QImage picture = child<QLabel>(d, "Image1")->pixmap().toImage();
+        QVERIFY(picture.size() == QSize(800, 600) && picture.isGrayscale());
+        QTest::mouseClick(child<QPushButton>(d, "OKButton"), Qt::LeftButton);
+        QVERIFY(abouts().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "test_about.moc"
