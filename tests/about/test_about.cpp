@@ -6,14 +6,6 @@
 using namespace brelune;
 using namespace brelune::test;
 
-static QList<Dialog*> abouts() { // the about windows on screen
-    QList<Dialog*> found;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<Dialog*>(w); d && d->isVisible())
-            found << d;
-    return found;
-}
-
 class TestAbout : public QObject {
     Q_OBJECT
 private slots:
@@ -27,9 +19,9 @@ private slots:
             if (*holder) // the main window gives its place: the about window stays
                 child<QAction>(&main, holder)->trigger();
             child<QAction>(&main, "cesqui")->trigger();
-            QCOMPARE(abouts().size(), 1);
+            QCOMPARE(windows<Dialog>().size(), 1);
         }
-        Dialog* d = abouts()[0];
+        Dialog* d = windows<Dialog>()[0];
         const auto* label1 = child<QLabel>(d, "Label1");
         QStringList seen{d->windowTitle(), label1->font().family(),
                          QString::number(label1->font().pointSizeF())};
@@ -50,7 +42,7 @@ private slots:
         const QImage picture = child<QLabel>(d, "Image1")->pixmap().toImage();
         QVERIFY(picture.size() == QSize(800, 600) && picture.isGrayscale());
         QTest::mouseClick(child<QPushButton>(d, "OKButton"), Qt::LeftButton);
-        QVERIFY(abouts().isEmpty());
+        QVERIFY(windows<Dialog>().isEmpty());
     }
 };
 

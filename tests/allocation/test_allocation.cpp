@@ -256,6 +256,15 @@ private slots:
                      stored(v.run, "texo(9)"),
                  "12,5 -2 Loisirs");
         QVERIFY(v.at<QRadioButton>("Option1_9")->isChecked()); // the category chosen last
+        // Printed as the summary was last built; the help is the program's.
+        child<QAction>(v.w(), "menimprim")->trigger();
+        child<QAction>(v.w(), "menu_aide")->trigger();
+        QCOMPARE(v.run.printer.jobs.value(0),
+                 QStringList({"courier New",
+                              "10|\r\n\r\n     Données fournies par BRELUNE le 05/12/2003\r\n\r\n" +
+                                  v.at<QLabel>("Label3")->text() + "\r\n",
+                              "6|     BRELUNE, décembre 02"}));
+        QCOMPARE(v.run.help.shown, QStringList{v.run.dir.path() + "/brelune.hlp"});
         child<QAction>(v.w(), "mnquit")->trigger();
         QVERIFY(v.main.isVisible() && !v.w()->isVisible());
     }

@@ -11,14 +11,6 @@ const QString kRefused = msg("BRELUNE", "exclamation", "OK", "Le montant en chif
 const QString kNotFound = msg("BRELUNE", "none", "OK", "La recherche n'existe pas !");
 const QString kAsk = "Voulez vous pointer cet enregistrement ?\r\nMontant : ";
 
-static QList<Pointage*> pointages() { // the reconciliation windows on screen
-    QList<Pointage*> found;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* p = qobject_cast<Pointage*>(w); p && p->isVisible())
-            found << p;
-    return found;
-}
-
 // On Soldes 1520.35, -12, a search for 12; then, behind the window's back, new Soldes and the base
 // "gone" or "junk" (not a database); then `typed` looked for, by the button or with `keys`.
 struct Search {
@@ -63,7 +55,7 @@ class TestReconcile : public QObject {
     }
 
 private slots:
-    void cleanup() { qDeleteAll(pointages()); } // even after a failed check
+    void cleanup() { qDeleteAll(windows<Pointage>()); } // even after a failed check
     void search_data() {
         QTest::addColumn<Search>("s");
         const QStringList twelve{"01/12/2003_____12,00 €_____CB"};
@@ -158,13 +150,13 @@ private slots:
         QVERIFY(window.Form_Load());
         window.show();
         connect(window.windowHandle(), &QWindow::visibleChanged, this,
-                [&](bool shown) { beside << (shown && !pointages().isEmpty()); });
+                [&](bool shown) { beside << (shown && !windows<Pointage>().isEmpty()); });
         run.dialogs.script({"yes", "yes", "yes"});
         const QString left = "     01/12/2003_____20,00 €_____CB"; // in the register
         for (auto [marked, byButton, listed] :
              {std::tuple("45.50 100", true, left), {"20", false, "     Pas d'enregistrement !"}}) {
             child<QAction>(&window, "poin")->trigger();
-            Pointage* w = pointages().value(0);
+            Pointage* w = windows<Pointage>().value(0);
             QVERIFY(w && !window.isVisible());
             QCOMPARE(w->windowTitle(), "Pointage");
             QCOMPARE(w->minimumSize(), QSize(twips(4680), twips(3210)));

@@ -233,6 +233,15 @@ template <typename T> void row(const char* tag, const T& value) {
     QTest::newRow(tag) << value;
 }
 
+// The windows of type T on screen.
+template <typename T> QList<T*> windows() {
+    QList<T*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
+            found << t;
+    return found;
+}
+
 // A widget found by its object name, or nullptr.
 template <typename T> T* child(const QObject* parent, const QString& name) {
     return parent->findChild<T*>(name);
