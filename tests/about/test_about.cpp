@@ -39,6 +39,12 @@ private slots:
                         label1->palette().color(QPalette::WindowText)}),
                  QList({QColor(255, 255, 192), QColor(0, 255, 0)}));
         QCOMPARE(d->size(), QSize(twips(5955), twips(2265)));
+        QList<QRect> places;
+        for (const char* name : {"Image1", "Label1", "Label2", "OKButton"})
+            places << child<QWidget>(d, name)->geometry();
+        QCOMPARE(places,
+                 QList({twipsRect(0, 0, 1815, 2295), twipsRect(2040, 0, 3615, 615),
+                        twipsRect(2040, 840, 3495, 495), twipsRect(4560, 1680, 1215, 375)}));
         const QImage picture = child<QLabel>(d, "Image1")->pixmap().toImage();
         QVERIFY(picture.size() == QSize(800, 600) && picture.isGrayscale());
         QTest::mouseClick(child<QPushButton>(d, "OKButton"), Qt::LeftButton);
