@@ -30,7 +30,8 @@ Frmcompte::Frmcompte(RunContext& context) : ctx_(context) {
 }
 
 Frmcompte::~Frmcompte() {
-    delete about_; // a window of its own, owned here
+    delete about_; // windows of their own, owned here
+    delete ventilation_;
 }
 
 void Frmcompte::buildMenus() {
@@ -101,7 +102,9 @@ void Frmcompte::poin_Click() {
 // this window again as it was, without a reload.
 void Frmcompte::mencomptventil_Click() {
     if (!ventilation_) {
-        ventilation_ = new Ventilation(ctx_, this);
+        // A window of its own, not a child of this hidden one: closing the
+        // help or the about window beside it must not end the run.
+        ventilation_ = new Ventilation(ctx_);
         connect(ventilation_, &Ventilation::closed, this, &QWidget::show);
     }
     hide();

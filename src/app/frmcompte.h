@@ -25,6 +25,7 @@ public:
     bool Form_Load();
 
     RegisterView* registerView() const { return view_; }
+    Ventilation* ventilation() const { return ventilation_; }
 
 public slots:
     void quit_Click();

@@ -72,7 +72,7 @@ struct Visit {
                 QTest::mouseClick(at(step[0] == 'a' ? "Command1" : "Command2"), Qt::LeftButton);
         }
     }
-    Ventilation* w() const { return child<Ventilation>(&main, "ventilation"); }
+    Ventilation* w() const { return main.ventilation(); }
     template <typename T = QWidget> T* at(const QString& name) const { return child<T>(w(), name); }
 };
 
