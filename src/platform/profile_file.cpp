@@ -116,9 +116,21 @@ bool isKey(const QString& line, const QString& key, QString* value = nullptr) {
     const qsizetype eq = line.indexOf(QLatin1Char('='));
     if (eq < 0 || line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0)
         return false;
-    if (value)
+    if (value) {
+        // A value between double quotes keeps its blanks, the quotes go.
         *value = line.mid(eq + 1).trimmed();
+        if (value->size() >= 2 && value->startsWith(u'"') && value->endsWith(u'"'))
+            *value = value->mid(1, value->size() - 2);
+    }
     return true;
+}
+
+// A value as written: quoted when its surrounding blanks or quotes would
+// otherwise be lost on reading.
+QString written(const QString& value) {
+    const bool quote = value != value.trimmed() ||
+                       (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'));
+    return quote ? u'"' + value + u'"' : value;
 }
 
 // Index of the section's header line, or -1.
@@ -131,7 +143,7 @@ qsizetype findSection(const std::vector<Line>& lines, const QString& section) {
 }
 
 void put(std::vector<Line>& lines, const ProfileFile::Entry& e) {
-    const Line line{e.key + QLatin1Char('=') + e.value, {}};
+    const Line line{e.key + QLatin1Char('=') + written(e.value), {}};
     const qsizetype header = findSection(lines, e.section);
     if (header < 0) {
         lines.push_back({QLatin1Char('[') + e.section + QLatin1Char(']'), {}});

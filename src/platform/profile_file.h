@@ -1,5 +1,6 @@
 // ProfileFile: a Windows profile (INI) file. Sections and keys are found
-// without regard to letter case and values lose their surrounding blanks. A
+// without regard to letter case and values lose their surrounding blanks
+// (a value between double quotes keeps them, without the quotes). A
 // write changes only the lines it must and replaces the whole file at once,
 // so a crash never leaves half a file.
 #pragma once

@@ -180,6 +180,8 @@ private slots:
         flow("same name, before any option", "montant(0)=4;datdebu(0)=01/01/2003",
              "yes|r gas - oil", {rename("gas - oil", "gas - oil")},
              "texo(0)=gas - oil;montant(0)=0;datdebu(0)=05/12/2003");
+        flow("blanks kept", "", "yes|r  Loisirs ", {rename(" Loisirs ", "gas - oil")},
+             "texo(0)= Loisirs ");
         flow("a name with &", "", "yes|r Fruits & co|yes|a 1",
              {rename("Fruits & co", "gas - oil"), ask("1", "Fruits & co")}, "texo(0)=Fruits & co");
         flow("renaming answered No", "montant(2)=4", "no|o2|r Viandes",

@@ -94,8 +94,9 @@ private slots:
             << QByteArray("[a]\r\nx=\xC3\xA9\r\ny=\xE9\r\n") << "a/y=Manu"
             << QByteArray("; Windows-1252 : \xE9\r\n[a]\r\nx=\xC3\xA9\r\ny=Manu\r\n")
             << "a/x=Ã©;a/y=Manu";
-        QTest::newRow("last line without its end")
-            << QByteArray("[a]\nk=1") << "a/j=2" << QByteArray("[a]\nk=1\nj=2\n") << "a/k=1";
+        QTest::newRow("last line without its end, quotes")
+            << QByteArray("[a]\nk=\"q\"") << "a/j= 2 ;a/i=\"x\""
+            << QByteArray("[a]\nk=\"q\"\nj=\" 2 \"\ni=\"\"x\"\"\n") << "a/k=q;a/j= 2 ;a/i=\"x\"";
     }
     void profileFiles() {
         QFETCH(QByteArray, before);
