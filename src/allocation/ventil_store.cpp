@@ -64,12 +64,18 @@ bool writableTotal(double value) {
     return std::isfinite(value) && std::fabs(value) < 1e15;
 }
 
+std::optional<VentilRefusal> unreadableTotal(const RunContext& ctx, int i) {
+    if (readTotal(readValue(ctx, kTotals, i)))
+        return std::nullopt;
+    return VentilRefusal{QStringLiteral("Le total de cette ventilation est illisible dans "
+                                        "ptconte.ini : renommez-la pour la remettre à 0."),
+                         kCaption, Icon::Exclamation};
+}
+
 std::optional<VentilRefusal> add_ventil(const RunContext& ctx, int i, double amount) {
     const auto total = readTotal(readValue(ctx, kTotals, i));
     if (!total)
-        return VentilRefusal{QStringLiteral("Le total de cette ventilation est illisible dans "
-                                            "ptconte.ini : renommez-la pour la remettre à 0."),
-                             kCaption, Icon::Exclamation};
+        return unreadableTotal(ctx, i);
     const double sum = *total + amount;
     if (!writableTotal(sum))
         return VentilRefusal{
@@ -100,7 +106,8 @@ std::optional<double> readTotal(const QString& text) {
     if (!number.match(t).hasMatch())
         return std::nullopt;
     const double value = QString(t).replace(u',', u'.').toDouble();
-    return std::isfinite(value) ? std::optional(value) : std::nullopt;
+    // A total no write could give back exactly is no total either.
+    return writableTotal(value) ? std::optional(value) : std::nullopt;
 }
 
 QString numberText(double value, QChar decimal) {
@@ -124,9 +131,17 @@ QString numberText(double value, QChar decimal) {
 }
 
 QString fixed2(double value, QChar decimal) {
-    const double cents = std::round(value * 100);
-    QString out = QString::number(cents == 0 ? 0.0 : cents / 100, 'f', 2);
-    return out.replace(u'.', decimal);
+    // Rounded on the number as written (15 digits), not on its binary value,
+    // so that 1.005 gives 1,01.
+    const QString text = numberText(std::fabs(value), u'.');
+    const qsizetype point = text.indexOf(u'.');
+    const QString decimals = point < 0 ? QString() : text.mid(point + 1) + QStringLiteral("000");
+    const qint64 cents =
+        (text.left(point < 0 ? text.size() : point) + decimals.left(2)).toLongLong() +
+        (decimals.size() > 2 && decimals[2] >= u'5' ? 1 : 0);
+    const QString digits = QString::number(point < 0 ? cents * 100 : cents).rightJustified(3, u'0');
+    return (value < 0 && digits != QStringLiteral("000") ? QStringLiteral("-") : QString()) +
+           digits.left(digits.size() - 2) + decimal + digits.right(2);
 }
 
 QString statText(const std::vector<VentilTexts>& categories, QDate today, const Locale& locale) {

@@ -43,6 +43,8 @@ std::vector<ProfileFile::Entry> defaultVentilEntries(const QString& today);
 VentilTexts read_ventil(const RunContext& ctx, int i);
 QString readVentilName(const RunContext& ctx, int i);
 
+// Why category i's total cannot take an allotment: it is no number.
+std::optional<VentilRefusal> unreadableTotal(const RunContext& ctx, int i);
 // Adds the amount to category i's total.
 std::optional<VentilRefusal> add_ventil(const RunContext& ctx, int i, double amount);
 // Gives category i a new name, 0 as its total and today as its start date.

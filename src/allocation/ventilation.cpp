@@ -260,6 +260,11 @@ void Ventilation::Command1_Click() {
         text1_->clear();
         return;
     }
+    if (const auto refusal = unreadableTotal(ctx_, num_ventil_)) { // before asking
+        tell(*refusal);
+        text1_->clear();
+        return;
+    }
     const QString question = QStringLiteral("Affecter : ") +
                              numberText(amount, ctx_.locale.decimal()) +
                              QStringLiteral(" € à la ventilation : ") + chosenCaption();

@@ -94,6 +94,8 @@ private slots:
         row<QString>("45 days", "a|21/10/2003|12.5|1,50|___12,50 €");
         row<QString>("today, -0.004", "b|05/12/2003|-0,004|0,00|____0,00 €");
         row<QString>("future", "c|20/12/2003|-2|-0,50|___-2,00 €");
+        row<QString>("rounded as written", "f|05/12/2003|1.005|0,00|____1,01 €");
+        row<QString>("too large to write back", "g|05/12/2003|1e15|0,00|_illisible");
         row<QString>("no fill", "|05/12/2003|1234567.891|0,00|1234567,89 €");
         row<QString>("unreadable", "Default|Default|Default|?|_illisible");
         row<QString>("empty", "d|||?|____0,00 €");
@@ -163,9 +165,8 @@ private slots:
              "montant(2)=3");
         flow("Enter refused", "", "no|a 5\r",
              {tell("Seul les chiffres sont permis !"), ask("5", "gas - oil")}, "montant(0)=0");
-        flow("unreadable total", "montant(0)=Default", "yes|a 1",
-             {ask("1", "gas - oil"),
-              tell("Le total de cette ventilation est illisible dans ptconte.ini : renommez-la "
+        flow("unreadable total, before asking", "montant(0)=Default", "a 1",
+             {tell("Le total de cette ventilation est illisible dans ptconte.ini : renommez-la "
                    "pour la remettre à 0.")},
              "montant(0)=Default");
         flow("total too large", "montant(0)=999999999999999", "yes|a 1",
