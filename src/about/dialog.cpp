@@ -81,7 +81,8 @@ void Dialog::Form_Load() {
     findChild<QPushButton*>(QStringLiteral("OKButton"))
         ->setToolTip(QStringLiteral("Quitter cette fenetre"));
     findChild<QLabel*>(QStringLiteral("Label1"))->setToolTip(versionText());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QScreen* screen = isVisible() ? nullptr : QGuiApplication::primaryScreen();
+    if (screen) { // centred when it opens, left where the user put it afterwards
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());

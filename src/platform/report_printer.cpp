@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <QScopedValueRollback>
 #include <QStandardPaths>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -93,6 +94,9 @@ PrintResult printBlocks(QPrinter& printer, const QString& fontFamily,
 }
 
 void QtReportPrinter::print(const QString& fontFamily, const std::vector<PrintBlock>& blocks) {
+    if (busy_)
+        return; // a report is going out: the progress dialog lets events through
+    const QScopedValueRollback busy(busy_, true);
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("BRELUNE"));
     QString pdf;

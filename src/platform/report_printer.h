@@ -37,6 +37,7 @@ public:
 private:
     Dialogs& dialogs_;
     const Clock& clock_;
+    bool busy_ = false;
 };
 
 enum class PrintResult { Printed, Cancelled, Failed };
