@@ -3,11 +3,9 @@
 #include "platform/look.h"
 #include "platform/twips.h"
 
-#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 
 namespace brelune {
 
@@ -42,8 +40,7 @@ QString versionText() {
 Dialog::Dialog(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("A propos de BRELUNE"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kSideWindowFlags);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twips(5955), twips(2265));
     setAutoFillBackground(true);
@@ -81,13 +78,10 @@ void Dialog::Form_Load() {
     findChild<QPushButton*>(QStringLiteral("OKButton"))
         ->setToolTip(QStringLiteral("Quitter cette fenetre"));
     findChild<QLabel*>(QStringLiteral("Label1"))->setToolTip(versionText());
-    const QScreen* screen = isVisible() ? nullptr : QGuiApplication::primaryScreen();
-    if (screen) { // centred when it opens, left where the user put it afterwards
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    const bool opening = !isVisible();
     show();
+    if (opening) // centred when it opens, left where the user put it afterwards
+        centreOnScreen(this);
     activateWindow();
     setFocus();
 }

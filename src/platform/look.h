@@ -17,6 +17,13 @@ inline const QColor kLightCyan(192, 255, 255);
 
 void paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour);
 
+// The side windows' frame: a title and a close box, no minimise or maximise.
+inline constexpr Qt::WindowFlags kSideWindowFlags = Qt::Window | Qt::CustomizeWindowHint |
+                                                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                    Qt::WindowCloseButtonHint;
+// The whole window, frame included, in the middle of the screen.
+void centreOnScreen(QWidget* window);
+
 // A menu item or separator with the object name the handlers and tests know
 // it by; a separator's text is "-".
 QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption);

@@ -9,12 +9,10 @@
 #include "register/register_line.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace brelune {
 
@@ -27,8 +25,7 @@ const QString kCaption = QStringLiteral("BRELUNE");
 Pointage::Pointage(RunContext& context, QWidget* parent) : QWidget(parent), ctx_(context) {
     setObjectName(QStringLiteral("Pointage"));
     setWindowTitle(QStringLiteral("Pointage"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kSideWindowFlags);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twips(4680), twips(3210));
     setAutoFillBackground(true);
@@ -92,21 +89,12 @@ void Pointage::Form_Load() {
     list1_->setLines({});
     requete_recherche_.clear();
     affiche_soldes();
-    centreOnScreen();
+    centreOnScreen(this);
     show();
-    centreOnScreen(); // again, now that the frame is known
+    centreOnScreen(this); // again, now that the frame is known
     activateWindow();
     text1_->setFocus();
     setToolTips();
-}
-
-void Pointage::centreOnScreen() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
 }
 
 void Pointage::affiche_soldes() {

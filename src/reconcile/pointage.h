@@ -50,8 +50,6 @@ private slots:
 private:
     void buildControls();
     void setToolTips();
-    // The whole window, frame included, in the middle of the screen.
-    void centreOnScreen();
     void Form_QueryUnload();
     // Idle: the list and the amount box empty, the focus in the box.
     void backToIdle();
