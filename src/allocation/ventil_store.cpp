@@ -21,8 +21,18 @@ QString key(const QString& section, int i) {
 
 // A value as the profile service gives it: "Default" for an absent key, at
 // most 254 characters.
-QString readValue(const RunContext& ctx, const QString& section, int i) {
-    return ProfileFile(ctx.iniPath()).read(section, key(section, i)).value_or("Default").left(254);
+QString asRead(const std::optional<QString>& value) {
+    return value.value_or(QStringLiteral("Default")).left(254);
+}
+
+QString readTotalText(const RunContext& ctx, int i) {
+    return asRead(ProfileFile(ctx.iniPath()).read(kTotals, key(kTotals, i)));
+}
+
+VentilRefusal unreadable() {
+    return {QStringLiteral("Le total de cette ventilation est illisible dans ptconte.ini : "
+                           "renommez-la pour la remettre à 0."),
+            kCaption, Icon::Exclamation};
 }
 
 std::optional<VentilRefusal> write(const RunContext& ctx,
@@ -52,12 +62,16 @@ std::vector<ProfileFile::Entry> defaultVentilEntries(const QString& today) {
     return entries;
 }
 
-VentilTexts read_ventil(const RunContext& ctx, int i) {
-    return {readValue(ctx, kNames, i), readValue(ctx, kDates, i), readValue(ctx, kTotals, i)};
-}
-
-QString readVentilName(const RunContext& ctx, int i) {
-    return readValue(ctx, kNames, i);
+std::vector<VentilTexts> read_ventil(const RunContext& ctx) {
+    std::vector<ProfileFile::Key> keys;
+    for (int i = 0; i < kVentilCount; ++i)
+        for (const QString& section : {kNames, kDates, kTotals})
+            keys.push_back({section, key(section, i)});
+    const auto values = ProfileFile(ctx.iniPath()).read(keys);
+    std::vector<VentilTexts> categories;
+    for (std::size_t v = 0; v < values.size(); v += 3)
+        categories.push_back({asRead(values[v]), asRead(values[v + 1]), asRead(values[v + 2])});
+    return categories;
 }
 
 bool writableTotal(double value) {
@@ -65,17 +79,13 @@ bool writableTotal(double value) {
 }
 
 std::optional<VentilRefusal> unreadableTotal(const RunContext& ctx, int i) {
-    if (readTotal(readValue(ctx, kTotals, i)))
-        return std::nullopt;
-    return VentilRefusal{QStringLiteral("Le total de cette ventilation est illisible dans "
-                                        "ptconte.ini : renommez-la pour la remettre à 0."),
-                         kCaption, Icon::Exclamation};
+    return readTotal(readTotalText(ctx, i)) ? std::nullopt : std::optional(unreadable());
 }
 
 std::optional<VentilRefusal> add_ventil(const RunContext& ctx, int i, double amount) {
-    const auto total = readTotal(readValue(ctx, kTotals, i));
+    const auto total = readTotal(readTotalText(ctx, i));
     if (!total)
-        return unreadableTotal(ctx, i);
+        return unreadable();
     const double sum = *total + amount;
     if (!writableTotal(sum))
         return VentilRefusal{

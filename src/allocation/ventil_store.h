@@ -40,8 +40,8 @@ struct VentilRefusal {
 // date, 0 as every total.
 std::vector<ProfileFile::Entry> defaultVentilEntries(const QString& today);
 
-VentilTexts read_ventil(const RunContext& ctx, int i);
-QString readVentilName(const RunContext& ctx, int i);
+// The ten categories, category 0 first, from one reading of the file.
+std::vector<VentilTexts> read_ventil(const RunContext& ctx);
 
 // Why category i's total cannot take an allotment: it is no number.
 std::optional<VentilRefusal> unreadableTotal(const RunContext& ctx, int i);

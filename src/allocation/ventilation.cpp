@@ -177,6 +177,7 @@ void Ventilation::load_ventil() {
         delete option1_.back();
         option1_.pop_back();
     }
+    const std::vector<VentilTexts> categories = read_ventil(ctx_);
     for (int i = 0; i < kVentilCount; ++i) {
         if (i != 0) {
             // A copy of element 0, 5 twips below the one before it.
@@ -189,17 +190,14 @@ void Ventilation::load_ventil() {
             options_->addButton(option, i);
             option1_.push_back(option);
         }
-        setCaption(i, readVentilName(ctx_, i));
+        setCaption(i, categories[std::size_t(i)].name);
         option1_[std::size_t(i)]->setToolTip(kOptionTip);
     }
     option1_[std::size_t(num_ventil_)]->setChecked(true);
 }
 
 void Ventilation::stat() {
-    std::vector<VentilTexts> categories;
-    for (int i = 0; i < kVentilCount; ++i)
-        categories.push_back(read_ventil(ctx_, i));
-    label3_->setText(statText(categories, ctx_.clock.today(), ctx_.locale));
+    label3_->setText(statText(read_ventil(ctx_), ctx_.clock.today(), ctx_.locale));
     label3_->adjustSize();
     const int width = label3_->x() + label3_->width() + twips(150);
     const int height =

@@ -192,19 +192,22 @@ std::optional<QByteArray> encodeCp1252(const QString& text) {
     return bytes;
 }
 
-std::optional<QString> ProfileFile::read(const QString& section, const QString& key) const {
+std::vector<std::optional<QString>> ProfileFile::read(const std::vector<Key>& keys) const {
+    std::vector<std::optional<QString>> values(keys.size());
     const auto text = load(path_);
     if (!text)
-        return std::nullopt;
-    const qsizetype header = findSection(text->lines, section);
-    if (header < 0)
-        return std::nullopt;
-    QString value;
-    for (std::size_t i = std::size_t(header) + 1;
-         i < text->lines.size() && !isSection(text->lines[i].text); ++i)
-        if (isKey(text->lines[i].text, key, &value))
-            return value;
-    return std::nullopt;
+        return values;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        const qsizetype header = findSection(text->lines, keys[k].section);
+        QString value;
+        for (std::size_t i = std::size_t(header) + 1;
+             header >= 0 && i < text->lines.size() && !isSection(text->lines[i].text); ++i)
+            if (isKey(text->lines[i].text, keys[k].key, &value)) {
+                values[k] = value;
+                break;
+            }
+    }
+    return values;
 }
 
 bool ProfileFile::canHold(const QString& text) const {

@@ -22,9 +22,18 @@ public:
     explicit ProfileFile(QString path) : path_(std::move(path)) {}
     const QString& path() const { return path_; }
 
+    struct Key {
+        QString section;
+        QString key;
+    };
+
     // The key's value, or nothing when the file, the section or the key is
     // missing.
-    std::optional<QString> read(const QString& section, const QString& key) const;
+    std::optional<QString> read(const QString& section, const QString& key) const {
+        return read(std::vector<Key>{{section, key}}).front();
+    }
+    // Several values from one reading of the file, in the order asked.
+    std::vector<std::optional<QString>> read(const std::vector<Key>& keys) const;
 
     // True when the file can take this text in its own encoding: always for a
     // UTF-8 file, for a Windows-1252 one (or a new file) only when that code
