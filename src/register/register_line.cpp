@@ -4,13 +4,6 @@ namespace brelune {
 
 namespace {
 
-void appendDate(QString& out, const Operation& op, const Locale& locale) {
-    if (op.date.isValid())
-        locale.appendDate(out, op.date);
-    else
-        out += op.dateText;
-}
-
 void padFrom(QString& out, qsizetype start, qsizetype width, QChar fill) {
     const qsizetype written = out.size() - start;
     if (written < width)
@@ -19,10 +12,17 @@ void padFrom(QString& out, qsizetype start, qsizetype width, QChar fill) {
 
 } // namespace
 
+void appendOperationDate(QString& out, const Operation& op, const Locale& locale) {
+    if (op.date.isValid())
+        locale.appendDate(out, op.date);
+    else
+        out += op.dateText;
+}
+
 QString registerLineBody(const Operation& op, const Locale& locale) {
     QString line;
     line.reserve(40);
-    appendDate(line, op, locale);
+    appendOperationDate(line, op, locale);
     line += QLatin1String("_____");
     const qsizetype amountStart = line.size();
     op.montant.appendFixed2(line, locale.decimal());
@@ -42,7 +42,7 @@ QString emptyRegisterLine() {
 
 QString searchLine(const Operation& op, const Locale& locale) {
     QString line;
-    appendDate(line, op, locale);
+    appendOperationDate(line, op, locale);
     line += QLatin1String(" ---> ");
     const qsizetype amountStart = line.size();
     line += op.montant.plain(locale.decimal());

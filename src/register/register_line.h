@@ -10,6 +10,9 @@
 
 namespace brelune {
 
+// The operation's date in the short date format, or its stored text when
+// that is no date; appended to a line being built.
+void appendOperationDate(QString& out, const Operation& op, const Locale& locale);
 // Date, "_____", the amount as "###0.00 €" padded with underscores to 12
 // characters, the payment. The reconciliation list shows it as it is.
 QString registerLineBody(const Operation& op, const Locale& locale);

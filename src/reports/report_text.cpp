@@ -1,5 +1,7 @@
 #include "reports/report_text.h"
 
+#include "register/register_line.h"
+
 namespace brelune {
 
 namespace {
@@ -33,9 +35,10 @@ QString accountReportText(const RegisterData& data, QDate today, const Locale& l
     } else {
         std::optional<Money> total = Money();
         for (const Operation& op : data.operations) {
-            const QString date = op.date.isValid() ? locale.formatDate(op.date) : op.dateText;
-            lines << kMargin + date + kArrow + op.montant.eurosTight(dec).leftJustified(9) +
-                         kArrow + op.payement;
+            QString line = kMargin;
+            appendOperationDate(line, op, locale);
+            lines << line + kArrow + op.montant.eurosTight(dec).leftJustified(9) + kArrow +
+                         op.payement;
             if (total)
                 total = op.isIncome() ? total->plus(op.montant) : total->minus(op.montant);
         }
