@@ -159,10 +159,7 @@ void Ventilation::Form_Load() {
     text1_->clear(); // what an earlier opening left typed is gone with it
     text2_->clear();
     load_ventil();
-    stat();
-    label3_->raise();
-    for (QLabel* image : image1_)
-        image->lower();
+    stat(); // which also puts the summary in front and the strips behind
     label2_->setText(QStringLiteral("Sélectionner une ventilation\r\net entrer le nouveau texte, "
                                     "cliquer sur OK"));
     label2_->adjustSize();

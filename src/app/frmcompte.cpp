@@ -30,8 +30,7 @@ Frmcompte::Frmcompte(RunContext& context) : ctx_(context) {
 }
 
 Frmcompte::~Frmcompte() {
-    delete about_; // windows of their own, owned here
-    delete ventilation_;
+    delete about_; // a window of its own, owned here
 }
 
 void Frmcompte::buildMenus() {
@@ -104,8 +103,8 @@ void Frmcompte::mencomptventil_Click() {
     if (!ventilation_) {
         // A window of its own, not a child of this hidden one: closing the
         // help or the about window beside it must not end the run.
-        ventilation_ = new Ventilation(ctx_);
-        connect(ventilation_, &Ventilation::closed, this, &QWidget::show);
+        ventilation_ = std::make_unique<Ventilation>(ctx_);
+        connect(ventilation_.get(), &Ventilation::closed, this, &QWidget::show);
     }
     hide();
     ventilation_->Form_Load();

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 namespace brelune {
 
@@ -25,7 +26,7 @@ public:
     bool Form_Load();
 
     RegisterView* registerView() const { return view_; }
-    Ventilation* ventilation() const { return ventilation_; }
+    Ventilation* ventilation() const { return ventilation_.get(); }
 
 public slots:
     void quit_Click();
@@ -43,7 +44,7 @@ private:
     RunContext& ctx_;
     RegisterView* view_ = nullptr;
     // Made at its first opening and kept for the run.
-    Ventilation* ventilation_ = nullptr;
+    std::unique_ptr<Ventilation> ventilation_;
     // The about window while it is open: never two of them.
     QPointer<Dialog> about_;
 };
