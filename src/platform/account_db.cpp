@@ -10,8 +10,10 @@
 #include <SQLiteCpp/Transaction.h>
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <sqlite3.h>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -120,8 +122,9 @@ const char* const kSelectByAmount = BRELUNE_OPERATIONS "WHERE Montant = ? ORDER 
 const char* const kSelectById = BRELUNE_OPERATIONS "WHERE rowid = ?";
 #undef BRELUNE_OPERATIONS
 
-// Reads "YYYY-MM-DD"; an invalid date for any other text.
-QDate isoDate(const char* s, int length) {
+// The Julian day of "YYYY-MM-DD", a date from year 1 to 9999, or -1 for any
+// other text. Read on every row of every refresh, so without QDate.
+qint32 isoDay(const char* s, int length) {
     auto number = [&](int from, int count) {
         int value = 0;
         for (int i = from; i < from + count; ++i) {
@@ -132,57 +135,189 @@ QDate isoDate(const char* s, int length) {
         return value;
     };
     if (length != 10 || s[4] != '-' || s[7] != '-')
-        return {};
+        return -1;
     const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
-    if (year < 0 || month < 0 || day < 0)
-        return {};
-    return QDate(year, month, day);
+    if (year < 1 || month < 1 || month > 12 || day < 1)
+        return -1;
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (day > kDays[month - 1] + (month == 2 && leap))
+        return -1;
+    const int a = (14 - month) / 12, y = year + 4800 - a, m = month + 12 * a - 3;
+    return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
 }
 
-// Runs a query on kOperationColumns with an optional bound integer. This
-// is the hot path of every refresh, so it reads the columns straight from
-// the engine; payment texts repeat (CB, RENT...) and each distinct one is
-// converted once.
-std::vector<Operation> selectOperations(SQLite::Database& db, const char* sql,
-                                        std::optional<qint64> parameter = std::nullopt) {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db.getHandle(), sql, -1, &raw, nullptr) != SQLITE_OK)
-        throw SQLite::Exception(db.getHandle(), sqlite3_errcode(db.getHandle()));
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> q(raw, sqlite3_finalize);
-    if (parameter)
-        sqlite3_bind_int64(raw, 1, *parameter);
-    std::vector<Operation> out;
-    std::unordered_map<std::string_view, QString> payements;
-    std::vector<std::unique_ptr<std::string>> keys; // owns the texts the map's keys view
-    int rc = 0;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-        Operation& op = out.emplace_back();
-        op.id = sqlite3_column_int64(raw, 0);
-        const auto* date = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
-        const int dateBytes = sqlite3_column_bytes(raw, 1);
-        if (date) {
-            op.date = isoDate(date, dateBytes);
-            if (!op.date.isValid())
-                op.dateText = QString::fromUtf8(date, dateBytes);
-        }
-        op.montant = Money::fromUnits(sqlite3_column_int64(raw, 2));
-        const auto* pay = reinterpret_cast<const char*>(sqlite3_column_text(raw, 3));
-        if (pay) {
-            const std::string_view text(pay, std::size_t(sqlite3_column_bytes(raw, 3)));
+} // namespace
+
+// Runs a query on the operations' four columns with an optional bound
+// integer. This is the hot path of every refresh, so it reads the columns
+// straight from the engine; payment texts repeat (CB, RENT...) and each
+// distinct one is converted once.
+class OperationReader {
+public:
+    static OperationTable read(SQLite::Database& db, const char* sql,
+                               std::optional<qint64> parameter = std::nullopt,
+                               std::optional<std::size_t> capacity = std::nullopt) {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db.getHandle(), sql, -1, &raw, nullptr) != SQLITE_OK)
+            throw SQLite::Exception(db.getHandle(), sqlite3_errcode(db.getHandle()));
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> q(raw, sqlite3_finalize);
+        if (parameter)
+            sqlite3_bind_int64(raw, 1, *parameter);
+        OperationTable table;
+        if (capacity)
+            table.rows_.reserve(*capacity);
+        std::unordered_map<std::string_view, qint32> payements;
+        std::vector<std::unique_ptr<std::string>> keys; // owns the texts the map's keys view
+        std::vector<std::pair<std::string_view, qint32>> recent;
+        int rc = 0;
+        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+            OperationTable::Row& row = table.rows_.emplace_back();
+            row.id = sqlite3_column_int64(raw, 0);
+            const auto* date = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
+            const int dateBytes = sqlite3_column_bytes(raw, 1);
+            row.day = date ? isoDay(date, dateBytes) : -1;
+            if (row.day < 0) {
+                row.day = ~qint32(table.dateTexts_.size());
+                table.dateTexts_.push_back(date ? QString::fromUtf8(date, dateBytes) : QString());
+            }
+            row.units = sqlite3_column_int64(raw, 2);
+            const auto* pay = reinterpret_cast<const char*>(sqlite3_column_text(raw, 3));
+            const std::string_view text(pay ? pay : "", std::size_t(sqlite3_column_bytes(raw, 3)));
+            // A book uses a handful of payments: they are looked for among
+            // the first few met before any hashing.
+            const auto near = std::find_if(recent.begin(), recent.end(),
+                                           [&](const auto& known) { return known.first == text; });
+            if (near != recent.end()) {
+                row.payement = near->second;
+                continue;
+            }
             auto found = payements.find(text);
             if (found == payements.end()) {
                 keys.push_back(std::make_unique<std::string>(text));
-                found =
-                    payements.emplace(*keys.back(), QString::fromUtf8(pay, qsizetype(text.size())))
-                        .first;
+                const QString payement = QString::fromUtf8(text.data(), qsizetype(text.size()));
+                found = payements.emplace(*keys.back(), table.payementIndex(payement)).first;
+                if (recent.size() < 8)
+                    recent.emplace_back(found->first, found->second);
             }
-            op.payement = found->second;
+            row.payement = found->second;
+        }
+        if (rc != SQLITE_DONE)
+            throw SQLite::Exception(db.getHandle(), rc);
+        return table;
+    }
+
+    static std::vector<Operation> list(SQLite::Database& db, const char* sql, qint64 parameter) {
+        std::vector<Operation> out;
+        for (const Operation& op : read(db, sql, parameter))
+            out.push_back(op);
+        return out;
+    }
+};
+
+Operation OperationTable::at(std::size_t i) const {
+    if (i >= size())
+        throw std::out_of_range("OperationTable::at");
+    const Row& row = this->row(i);
+    Operation op;
+    op.id = row.id;
+    if (row.day >= 0)
+        op.date = QDate::fromJulianDay(row.day);
+    else
+        op.dateText = dateTexts_[std::size_t(~row.day)];
+    op.montant = Money::fromUnits(row.units);
+    op.payement = payements_[std::size_t(row.payement)];
+    return op;
+}
+
+qint32 OperationTable::payementIndex(const QString& payement) {
+    const auto known = std::find(payements_.begin(), payements_.end(), payement);
+    if (known != payements_.end())
+        return qint32(known - payements_.begin());
+    payements_.push_back(payement);
+    income_.push_back(Operation{0, {}, {}, {}, payement}.isIncome());
+    return qint32(payements_.size() - 1);
+}
+
+void OperationTable::append(const Operation& op) {
+    Row& row = rows_.emplace_back();
+    row.id = op.id;
+    if (op.date.isValid()) {
+        row.day = qint32(op.date.toJulianDay());
+    } else {
+        row.day = ~qint32(dateTexts_.size());
+        dateTexts_.push_back(op.dateText);
+    }
+    row.units = op.montant.units();
+    row.payement = payementIndex(op.payement);
+}
+
+__int128 OperationTable::signedSum() const {
+    __int128 total = 0;
+    for (const Row& row : rows_)
+        total += income_[std::size_t(row.payement)] ? row.units : -__int128(row.units);
+    return total;
+}
+
+QString OperationTable::dateTextOf(const Row& row) const {
+    return row.day >= 0 ? QDate::fromJulianDay(row.day).toString(Qt::ISODate)
+                        : dateTexts_[std::size_t(~row.day)];
+}
+
+void OperationTable::sortByDate() {
+    // The rows stay where they are and an order is kept beside them. Dates
+    // are sorted by counting: linear in the book and stable. The rare texts
+    // that are no dates are sorted apart, each then put where its text falls
+    // among the dates.
+    order_.clear();
+    const auto dated = [](const Row& row) { return row.day >= 0; };
+    const auto byDay = [](const Row& a, const Row& b) { return a.day < b.day; };
+    if (std::all_of(rows_.begin(), rows_.end(), dated) &&
+        std::is_sorted(rows_.begin(), rows_.end(), byDay))
+        return; // most books are in date order already
+    std::vector<quint32> byDate, undated;
+    qint32 first = std::numeric_limits<qint32>::max(), last = -1;
+    for (const Row& row : rows_) {
+        if (dated(row)) {
+            first = std::min(first, row.day);
+            last = std::max(last, row.day);
         }
     }
-    if (rc != SQLITE_DONE)
-        throw SQLite::Exception(db.getHandle(), rc);
-    return out;
+    if (last >= 0) {
+        std::vector<quint32> start(std::size_t(last - first) + 2, 0);
+        for (const Row& row : rows_)
+            if (dated(row))
+                ++start[std::size_t(row.day - first) + 1];
+        for (std::size_t i = 1; i < start.size(); ++i)
+            start[i] += start[i - 1];
+        byDate.resize(start.back());
+        for (std::size_t i = 0; i < rows_.size(); ++i)
+            if (dated(rows_[i]))
+                byDate[start[std::size_t(rows_[i].day - first)]++] = quint32(i);
+    }
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        if (!dated(rows_[i]))
+            undated.push_back(quint32(i));
+    if (undated.empty()) {
+        order_.swap(byDate);
+        return;
+    }
+    const auto byText = [this](quint32 a, quint32 b) {
+        return dateTextOf(rows_[a]) < dateTextOf(rows_[b]);
+    };
+    std::stable_sort(undated.begin(), undated.end(), byText);
+    order_.reserve(rows_.size());
+    auto from = byDate.begin();
+    for (const quint32 i : undated) {
+        const auto to = std::upper_bound(from, byDate.end(), i, byText);
+        order_.insert(order_.end(), from, to);
+        order_.push_back(i);
+        from = to;
+    }
+    order_.insert(order_.end(), from, byDate.end());
 }
+
+namespace {
 
 std::optional<Soldes> soldesIn(SQLite::Database& db) {
     SQLite::Statement q(db, R"(SELECT "Réel", Bancaire FROM Soldes ORDER BY rowid LIMIT 1)");
@@ -235,17 +370,6 @@ template <typename Work> auto guarded(Work work) {
     } catch (const SQLite::Exception& e) {
         throw fromSqlite(e);
     }
-}
-
-// The order of the stored date texts: ISO dates sort as dates, and a text
-// that is not a date sorts as its text does among ISO texts.
-bool storedDateBefore(const Operation& a, const Operation& b) {
-    if (a.date.isValid() && b.date.isValid())
-        return a.date < b.date;
-    auto text = [](const Operation& op) {
-        return op.date.isValid() ? op.date.toString(Qt::ISODate) : op.dateText;
-    };
-    return text(a) < text(b);
 }
 
 } // namespace
@@ -302,8 +426,12 @@ RegisterData AccountDb::readRegister() const {
         RegisterData data;
         // Read in storage order and sorted here: cheaper than the engine's
         // sort of whole rows, and the same order as ORDER BY "Date", rowid.
-        data.operations = selectOperations(db, kSelectAll);
-        std::stable_sort(data.operations.begin(), data.operations.end(), storedDateBefore);
+        // The last row id is near the count of rows in every book that has
+        // not been tampered with; room for them all is made at once.
+        const qint64 lastId = db.execAndGet("SELECT max(rowid) FROM En_cour").getInt64();
+        data.operations = OperationReader::read(
+            db, kSelectAll, std::nullopt, std::size_t(std::clamp<qint64>(lastId, 0, 1 << 22)));
+        data.operations.sortByDate();
         data.soldes = soldesIn(db);
         tx.commit();
         return data;
@@ -323,7 +451,7 @@ std::vector<Operation> AccountDb::findByAmount(Money amount) const {
         auto db = open(path_, SQLite::OPEN_READWRITE);
         SQLite::Transaction tx(db);
         checkSchema(db);
-        auto found = selectOperations(db, kSelectByAmount, amount.units());
+        auto found = OperationReader::list(db, kSelectByAmount, amount.units());
         tx.commit();
         return found;
     });
@@ -351,7 +479,7 @@ void AccountDb::removeAndMove(const Operation& expected, BalanceField field, boo
         auto db = open(path_, SQLite::OPEN_READWRITE);
         SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
         checkSchema(db);
-        const auto rows = selectOperations(db, kSelectById, expected.id);
+        const auto rows = OperationReader::list(db, kSelectById, expected.id);
         if (rows.empty() || !rows.front().sameValues(expected))
             throw AccountDbError(QStringLiteral("cette opération n'est plus dans la base"));
         SQLite::Statement remove(db, "DELETE FROM En_cour WHERE rowid = ?");

@@ -35,9 +35,61 @@ struct Soldes {
     std::optional<Money> bancaire;
 };
 
+// The operations of a book, kept compact (28 bytes each, whatever the book
+// holds): an Operation is built only when one is asked for. Iterating gives
+// Operation values.
+class OperationTable {
+public:
+    std::size_t size() const { return rows_.size(); }
+    bool empty() const { return rows_.empty(); }
+    Operation at(std::size_t i) const;
+    void append(const Operation& op);
+    // The operations' signed sum: income up, everything else down, in a
+    // width that no book, however damaged, can overflow.
+    __int128 signedSum() const;
+    // Puts the operations by date, then in the order given; a stored text
+    // that is no date sorts as its text does among the dates' ISO texts.
+    void sortByDate();
+
+    class Iterator {
+    public:
+        Iterator(const OperationTable* table, std::size_t i) : table_(table), i_(i) {}
+        Operation operator*() const { return table_->at(i_); }
+        Iterator& operator++() {
+            ++i_;
+            return *this;
+        }
+        bool operator!=(const Iterator& other) const { return i_ != other.i_; }
+
+    private:
+        const OperationTable* table_;
+        std::size_t i_;
+    };
+    Iterator begin() const { return {this, 0}; }
+    Iterator end() const { return {this, size()}; }
+
+private:
+    friend class OperationReader;
+    struct Row {
+        qint64 id;
+        qint64 units;
+        qint32 day;      // a Julian day; below 0, ~index into dateTexts_
+        qint32 payement; // index into payements_
+    };
+    const Row& row(std::size_t i) const { return rows_[order_.empty() ? i : order_[i]]; }
+    QString dateTextOf(const Row& row) const;
+    qint32 payementIndex(const QString& payement);
+
+    std::vector<Row> rows_;      // as read
+    std::vector<quint32> order_; // the rows by date; empty when read in that order
+    std::vector<QString> payements_;
+    std::vector<bool> income_; // beside payements_: is it RENT
+    std::vector<QString> dateTexts_;
+};
+
 struct RegisterData {
-    std::vector<Operation> operations; // by date
-    std::optional<Soldes> soldes;      // nothing when Soldes has no row
+    OperationTable operations;    // by date
+    std::optional<Soldes> soldes; // nothing when Soldes has no row
 };
 
 enum class BalanceField { Reel, Bancaire };

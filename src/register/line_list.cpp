@@ -1,10 +1,35 @@
 #include "register/line_list.h"
 
-#include <QStringListModel>
+#include <QAbstractListModel>
 
 namespace brelune {
 
-LineList::LineList(QWidget* parent) : QListView(parent), model_(new QStringListModel(this)) {
+class LineList::Model : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void reset(qsizetype count, std::function<QString(qsizetype)> line) {
+        beginResetModel();
+        count_ = count;
+        line_ = std::move(line);
+        endResetModel();
+    }
+    QString line(qsizetype row) const { return line_(row); }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(count_);
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= count_)
+            return {};
+        return line_(index.row());
+    }
+
+private:
+    qsizetype count_ = 0;
+    std::function<QString(qsizetype)> line_;
+};
+
+LineList::LineList(QWidget* parent) : QListView(parent), model_(new Model(this)) {
     setModel(model_);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -29,14 +54,21 @@ LineList::LineList(QWidget* parent) : QListView(parent), model_(new QStringListM
 }
 
 void LineList::setLines(const QStringList& lines) {
+    setLines(lines.size(), [lines](qsizetype i) { return lines[i]; });
+}
+
+void LineList::setLines(qsizetype count, std::function<QString(qsizetype)> line) {
     filling_ = true;
-    model_->setStringList(lines);
+    model_->reset(count, std::move(line));
     selectionModel()->clear();
     filling_ = false;
 }
 
 QStringList LineList::lines() const {
-    return model_->stringList();
+    QStringList all;
+    for (int i = 0; i < count(); ++i)
+        all << model_->line(i);
+    return all;
 }
 
 int LineList::count() const {

@@ -1,5 +1,7 @@
 // LineList: a list box of text lines, filled in one go however long it is,
-// that tells when the user selects a line (by the mouse or the keyboard).
+// that tells when the user selects a line (by the mouse or the keyboard). A
+// line may be built only when it is drawn, so that a list of a million
+// lines costs no more than the lines on screen.
 // Used for the register and for the reconciliation window's results.
 //
 // lineSelected arrives from the event loop, once the click or key that
@@ -10,8 +12,7 @@
 
 #include <QListView>
 #include <QStringList>
-
-class QStringListModel;
+#include <functional>
 
 namespace brelune {
 
@@ -23,6 +24,10 @@ public:
     // Replaces every line; nothing is selected afterwards and no
     // lineSelected is sent.
     void setLines(const QStringList& lines);
+    // Replaces every line by count lines, line i being line(i), asked for
+    // when it is shown.
+    void setLines(qsizetype count, std::function<QString(qsizetype)> line);
+    // Every line, built.
     QStringList lines() const;
     int count() const;
     // The selected line, or -1.
@@ -32,7 +37,8 @@ signals:
     void lineSelected(int row);
 
 private:
-    QStringListModel* model_;
+    class Model;
+    Model* model_;
     bool filling_ = false;
     bool pending_ = false;
 };

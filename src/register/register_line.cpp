@@ -52,14 +52,10 @@ QString searchLine(const Operation& op, const Locale& locale) {
     return line;
 }
 
-Verdict balanceVerdict(const std::vector<Operation>& operations, const Soldes& soldes) {
-    // Wide enough that no book, however damaged, can overflow the sums.
-    __int128 total = 0;
-    for (const Operation& op : operations)
-        total += op.isIncome() ? op.montant.units() : -static_cast<__int128>(op.montant.units());
+Verdict balanceVerdict(const OperationTable& operations, const Soldes& soldes) {
     const __int128 reel = soldes.reel.value_or(Money()).units();
     const __int128 bancaire = soldes.bancaire.value_or(Money()).units();
-    return total == reel - bancaire ? Verdict::Bon : Verdict::Faux;
+    return operations.signedSum() == reel - bancaire ? Verdict::Bon : Verdict::Faux;
 }
 
 } // namespace brelune

@@ -6,7 +6,6 @@
 #include "platform/locale.h"
 
 #include <QString>
-#include <vector>
 
 namespace brelune {
 
@@ -28,6 +27,6 @@ enum class Verdict { Bon, Faux };
 
 // Good when Réel minus Bancaire equals the signed sum of the operations,
 // exactly, to the last of the four decimals. An empty balance counts as 0.
-Verdict balanceVerdict(const std::vector<Operation>& operations, const Soldes& soldes);
+Verdict balanceVerdict(const OperationTable& operations, const Soldes& soldes);
 
 } // namespace brelune

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <memory>
 
 namespace brelune {
 
@@ -168,19 +169,21 @@ void RegisterView::load_compte() {
         return;
     }
 
-    QStringList lines;
-    lines.reserve(qsizetype(data.operations.size()));
-    for (const Operation& op : data.operations)
-        lines << registerLine(op, ctx_.locale);
-    if (lines.isEmpty())
-        lines << emptyRegisterLine();
-    list1_->setLines(lines);
+    // The lines are built as they come into view: a book of a million
+    // operations costs its reading, not a million texts.
+    const auto operations = std::make_shared<const OperationTable>(std::move(data.operations));
+    if (operations->empty())
+        list1_->setLines({emptyRegisterLine()});
+    else
+        list1_->setLines(qsizetype(operations->size()), [operations, this](qsizetype i) {
+            return registerLine(operations->at(std::size_t(i)), ctx_.locale);
+        });
 
     if (!data.soldes) {
         strip_->showMessage(QStringLiteral("Pas d'enregistrement"), false);
         return;
     }
-    const Verdict verdict = balanceVerdict(data.operations, *data.soldes);
+    const Verdict verdict = balanceVerdict(*operations, *data.soldes);
     strip_->showBalances(*data.soldes, verdict, ctx_.locale);
     if (verdict == Verdict::Faux)
         ctx_.dialogs.message(QStringLiteral("Il y a une erreur dans les comptes"),

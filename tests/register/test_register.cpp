@@ -13,11 +13,11 @@ using namespace brelune::test;
 namespace {
 
 // Operations written "amount payment, amount payment", dated 5 December 2003.
-std::vector<Operation> operations(const QString& text) {
-    std::vector<Operation> ops;
+OperationTable operations(const QString& text) {
+    OperationTable ops;
     for (const QString& item : text.split(", ", Qt::SkipEmptyParts)) {
         const QStringList f = item.split(' ');
-        ops.push_back({0, QDate(2003, 12, 5), {}, *readAmount(f[0]).toMoney(), f[1]});
+        ops.append({0, QDate(2003, 12, 5), {}, *readAmount(f[0]).toMoney(), f[1]});
     }
     return ops;
 }
@@ -169,7 +169,7 @@ private slots:
         QFETCH(QString, l);
         const Locale locale = TestRun::tagLocale();
         const QString date = locale.formatDate(QDate(2003, 12, 5));
-        const Operation op = operations(l.section('|', 0, 0)).front();
+        const Operation op = operations(l.section('|', 0, 0)).at(0);
         QCOMPARE(registerLineBody(op, locale), date + "_____" + l.section('|', 1, 1));
         QCOMPARE(searchLine(op, locale), date + " ---> " + l.section('|', 2));
     }

@@ -1,0 +1,186 @@
+// The cost of a book of 1,000 to 1,000,000 outstanding operations: start-up,
+// refresh and the three commands, each also as a ratio to the raw scan of
+// the same file (the figure that holds from one machine to another), the
+// account report, and the peak memory. Goals at 100,000 and 1,000,000:
+// refresh at most 2x the raw scan, a command at most 2.5x, start-up at a
+// million under 0.5 s in under 150 MB. Built with the project, run by hand:
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_book [1000|10000|100000|1000000]
+#include "app/frmcompte.h"
+#include "platform/report_printer.h"
+#include "reconcile/pointage.h"
+#include "register/register_view.h"
+#include "reports/report_text.h"
+#include "support.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPrinter>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+using namespace brelune;
+
+namespace {
+
+// Milliseconds taken by work, the median of several runs.
+template <typename Work> double median(int runs, Work work) {
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// A book as one person fills it over 25 years: mostly in date order, each
+// operation dated up to 15 days back; one in seven is income. The balances
+// agree with the operations.
+void fillBook(test::TestRun& run, int count) {
+    SQLite::Database db(run.dbPath().toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Transaction tx(db);
+    SQLite::Statement q(db, R"(INSERT INTO En_cour ("Date", Montant, Payement) VALUES (?, ?, ?))");
+    const char* const payments[] = {"CB", "Ch", "PRÉL", "TIP", "RET", "CB"};
+    std::mt19937 random(7);
+    __int128 sum = 0;
+    for (int i = 0; i < count; ++i) {
+        const QDate date = QDate(2000, 1, 1).addDays(qint64(i) * 9000 / count - random() % 16);
+        const qint64 units = qint64(random() % 5000000) + 100;
+        const bool income = i % 7 == 0;
+        q.bind(1, date.toString(Qt::ISODate).toStdString());
+        q.bind(2, std::int64_t{units});
+        q.bind(3, income ? "RENT" : payments[i % 6]);
+        q.exec();
+        q.reset();
+        sum += income ? units : -units;
+    }
+    db.exec("UPDATE Soldes SET \"Réel\" = " + std::to_string(qint64(sum)) + ", Bancaire = 0");
+    tx.commit();
+}
+
+double rawScan(const QString& path) {
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY | SQLite::OPEN_NOMUTEX);
+    return median(5, [&] {
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(db.getHandle(),
+                           R"(SELECT rowid, "Date", Montant, Payement FROM En_cour)", -1, &q,
+                           nullptr);
+        qint64 check = 0;
+        while (sqlite3_step(q) == SQLITE_ROW) {
+            check += sqlite3_column_int64(q, 0) + sqlite3_column_int64(q, 2);
+            check += sqlite3_column_bytes(q, 1) + sqlite3_column_bytes(q, 3);
+            check += sqlite3_column_text(q, 1)[0] + sqlite3_column_text(q, 3)[0];
+        }
+        sqlite3_finalize(q);
+        if (check == 42)
+            std::puts("");
+    });
+}
+
+// An amount stored in the book, typed as the user would.
+QString storedAmount(const test::TestRun& run, int rowid) {
+    auto db = run.db();
+    SQLite::Statement q(db, "SELECT Montant FROM En_cour WHERE rowid = ?");
+    q.bind(1, rowid);
+    q.executeStep();
+    const auto units = q.getColumn(0).getInt64();
+    return Money::fromUnits(units).plain(QLatin1Char('.'));
+}
+
+void measure(int count) {
+    test::TestRun run(Locale::french());
+    run.createBook();
+    fillBook(run, count);
+    run.ctx.filesLocated = false;
+    const int runs = count >= 1000000 ? 5 : 9;
+
+    QElapsedTimer timer;
+    timer.start();
+    Frmcompte window(run.ctx);
+    window.Form_Load();
+    window.show();
+    QApplication::processEvents();
+    const double startMs = double(timer.nsecsElapsed()) / 1e6;
+
+    const double scanMs = rawScan(run.dbPath());
+    RegisterView& view = *window.registerView();
+    const double refreshMs = median(runs, [&] { view.load_compte(); });
+
+    const double entryMs = median(runs, [&] {
+        view.findChild<QComboBox*>("Combo1")->setEditText(
+            run.ctx.locale.formatDate(run.clock.today()));
+        view.findChild<QLineEdit*>("Text1")->setText("12.5");
+        view.findChild<QComboBox*>("Combo2")->setEditText("CB");
+        view.Command1_Click();
+    });
+
+    Pointage pointage(run.ctx);
+    pointage.Form_Load();
+    const double markMs = median(runs, [&] {
+        pointage.findChild<QLineEdit*>("Text1")->setText("12.5");
+        pointage.Command1_Click();
+        run.dialogs.script({"yes"});
+        pointage.List1_Click(0);
+    });
+    pointage.hide();
+
+    int rowid = 0;
+    const double deleteMs = median(runs, [&] {
+        run.dialogs.script({storedAmount(run, ++rowid), "yes"});
+        view.Suppress_Click();
+        view.List1_Click(0);
+    });
+
+    double reportMs = 0, pdfMs = 0;
+    QString report;
+    reportMs = median(3, [&] {
+        report = accountReportText(AccountDb(run.dbPath()).readRegister(), run.clock.today(),
+                                   run.ctx.locale);
+    });
+    if (count == 10000) {
+        pdfMs = median(1, [&] {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(run.dir.filePath("report.pdf"));
+            printBlocks(printer, "courier New", {{report, 10}});
+        });
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+
+    std::printf("%9d | %7.1f | %7.1f | %7.1f %5.2fx | %7.1f %5.2fx | %7.1f %5.2fx | %7.1f %5.2fx "
+                "| %7.1f | %7s | %6.0f\n",
+                count, startMs, scanMs, refreshMs, refreshMs / scanMs, entryMs, entryMs / scanMs,
+                markMs, markMs / scanMs, deleteMs, deleteMs / scanMs, reportMs,
+                pdfMs > 0 ? QByteArray::number(pdfMs, 'f', 0).constData() : "-",
+                double(usage.ru_maxrss) / 1024);
+    std::fflush(stdout);
+    if (!run.dialogs.scriptDone())
+        std::printf("          (the commands did not go as planned: %s)\n",
+                    qPrintable(run.shown().join(" / ")));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    std::printf("All times in ms (medians); ratios to the raw scan of the same file.\n"
+                "operations | start-up | raw scan | refresh | entry | marking | deletion "
+                "| report text | PDF | peak MB\n");
+    // One size may be given, to look at it alone (under a profiler, say).
+    const QStringList sizes = app.arguments().mid(1);
+    for (int count : {1000, 10000, 100000, 1000000})
+        if (sizes.isEmpty() || sizes.contains(QString::number(count)))
+            measure(count);
+    return 0;
+}
