@@ -32,6 +32,16 @@ INSERT INTO Soldes ("Réel", Bancaire) VALUES (0, 0);
 PRAGMA user_version = 1;
 )sql";
 
+AccountDbError damaged() {
+    return AccountDbError(QStringLiteral("le fichier est endommagé"));
+}
+
+// An amount is stored as a whole number of ten-thousandths, or is empty: a
+// text, a real or a blob there is damage, never a number to guess at.
+bool amountType(int type) {
+    return type == SQLITE_INTEGER || type == SQLITE_NULL;
+}
+
 AccountDbError fromSqlite(const SQLite::Exception& e) {
     switch (e.getErrorCode() & 0xff) {
     case SQLITE_NOTADB:
@@ -49,7 +59,7 @@ AccountDbError fromSqlite(const SQLite::Exception& e) {
     case SQLITE_LOCKED:
         return AccountDbError(QStringLiteral("la base est occupée par un autre programme"));
     case SQLITE_CORRUPT:
-        return AccountDbError(QStringLiteral("le fichier est endommagé"));
+        return damaged();
     case SQLITE_IOERR:
         return AccountDbError(QStringLiteral("erreur de lecture ou d'écriture sur le disque"));
     case SQLITE_CONSTRAINT:
@@ -111,6 +121,8 @@ void checkSchema(SQLite::Database& db) {
 }
 
 std::optional<Money> money(const SQLite::Column& c) {
+    if (!amountType(c.getType()))
+        throw damaged();
     if (c.isNull())
         return std::nullopt;
     return Money::fromUnits(c.getInt64());
@@ -118,7 +130,9 @@ std::optional<Money> money(const SQLite::Column& c) {
 
 #define BRELUNE_OPERATIONS R"(SELECT rowid, "Date", Montant, Payement FROM En_cour )"
 const char* const kSelectAll = BRELUNE_OPERATIONS "ORDER BY rowid";
-const char* const kSelectByAmount = BRELUNE_OPERATIONS "WHERE Montant = ? ORDER BY rowid";
+// The same pass meets any amount that is no number, and the reader refuses it.
+const char* const kSelectByAmount = BRELUNE_OPERATIONS
+    "WHERE Montant = ? OR typeof(Montant) NOT IN ('integer', 'null') ORDER BY rowid";
 const char* const kSelectById = BRELUNE_OPERATIONS "WHERE rowid = ?";
 #undef BRELUNE_OPERATIONS
 
@@ -181,6 +195,8 @@ public:
                 row.day = ~qint32(table.dateTexts_.size());
                 table.dateTexts_.push_back(date ? QString::fromUtf8(date, dateBytes) : QString());
             }
+            if (!amountType(sqlite3_column_type(raw, 2)))
+                throw damaged();
             row.units = sqlite3_column_int64(raw, 2);
             const auto* pay = reinterpret_cast<const char*>(sqlite3_column_text(raw, 3));
             const std::string_view text(pay ? pay : "", std::size_t(sqlite3_column_bytes(raw, 3)));
@@ -451,6 +467,7 @@ std::vector<Operation> AccountDb::findByAmount(Money amount) const {
         auto db = open(path_, SQLite::OPEN_READWRITE);
         SQLite::Transaction tx(db);
         checkSchema(db);
+        soldesIn(db); // refused, like the register, when a balance is no number
         auto found = OperationReader::list(db, kSelectByAmount, amount.units());
         tx.commit();
         return found;

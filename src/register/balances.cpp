@@ -14,6 +14,8 @@ void RegisterView::Sbanc_Click() {
 }
 
 void RegisterView::changeSolde(BalanceField field, const QString& prompt) {
+    if (!bookReadable())
+        return;
     Dialogs& dialogs = ctx_.dialogs;
     for (;;) {
         const auto typed =

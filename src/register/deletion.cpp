@@ -15,6 +15,8 @@ const QString kDeleteMode = QStringLiteral("supp");
 } // namespace
 
 void RegisterView::Suppress_Click() {
+    if (!bookReadable())
+        return;
     Dialogs& dialogs = ctx_.dialogs;
     for (;;) {
         const auto typed =

@@ -67,6 +67,8 @@ void RegisterView::Command1_Click() {
         return; // the line stays as typed, to be corrected
     const QDate date = *ctx_.locale.parseDate(combo1_->currentText());
     const QString payment = ctx_.locale.upper(typedPayment());
+    if (!bookReadable())
+        return;
     try {
         AccountDb(ctx_.chemin_base).addOperation(date, *amount.toMoney(), payment);
     } catch (const AccountDbError& e) {

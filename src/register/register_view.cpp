@@ -162,7 +162,9 @@ void RegisterView::load_compte() {
     RegisterData data;
     try {
         data = AccountDb(ctx_.chemin_base).readRegister();
+        readable_ = true;
     } catch (const AccountDbError& e) {
+        readable_ = false;
         list1_->setLines({});
         strip_->showMessage(QStringLiteral("Comptes illisibles"), true); // no stale verdict
         ctx_.showDbProblem(e, false);
@@ -188,6 +190,15 @@ void RegisterView::load_compte() {
     if (verdict == Verdict::Faux)
         ctx_.dialogs.message(QStringLiteral("Il y a une erreur dans les comptes"),
                              QStringLiteral("Attention"), Icon::Critical, Buttons::Ok);
+}
+
+// A book found unreadable at the last load (damaged, or holding what is no
+// amount) takes no new write until it reads again: a write could succeed
+// beside the damage while the user has been told the book cannot be used.
+bool RegisterView::bookReadable() {
+    if (!readable_)
+        load_compte(); // says again why, if it still cannot be read
+    return readable_;
 }
 
 } // namespace brelune

@@ -56,6 +56,7 @@ private:
     void changeSolde(BalanceField field, const QString& prompt);
     void resetInputLine();
     void leaveDeleteMode();
+    bool bookReadable();
 
     RunContext& ctx_;
     QLabel* label5_ = nullptr;
@@ -67,6 +68,8 @@ private:
     LineList* list1_ = nullptr;
     BalanceStrip* strip_ = nullptr;
 
+    // False when the last load could not read the book.
+    bool readable_ = false;
     // "supp" while List1 shows the result of a search by amount.
     QString mode_liste_;
     // In delete mode, the operation behind each line of List1.
