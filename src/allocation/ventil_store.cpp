@@ -19,10 +19,12 @@ QString key(const QString& section, int i) {
     return QString::fromLatin1(prefix) + QString::number(i) + QLatin1Char(')');
 }
 
+constexpr qsizetype kReadLimit = 254;
+
 // A value as the profile service gives it: "Default" for an absent key, at
 // most 254 characters.
 QString asRead(const std::optional<QString>& value) {
-    return value.value_or(QStringLiteral("Default")).left(254);
+    return value.value_or(QStringLiteral("Default")).left(kReadLimit);
 }
 
 QString readTotalText(const RunContext& ctx, int i) {
@@ -75,7 +77,9 @@ std::vector<VentilTexts> read_ventil(const RunContext& ctx) {
 }
 
 bool writableTotal(double value) {
-    return std::isfinite(value) && std::fabs(value) < 1e15;
+    // Below 1e15 once rounded to the 15 digits written: 999999999999999.5 would be written
+    // 1000000000000000, which no longer reads back.
+    return std::isfinite(value) && std::fabs(value) < 999999999999999.5;
 }
 
 std::optional<VentilRefusal> unreadableTotal(const RunContext& ctx, int i) {
@@ -137,13 +141,17 @@ QString numberText(double value, QChar decimal) {
         out = digits + QString(exponent + 1 - digits.size(), u'0');
     else
         out = digits.left(exponent + 1) + decimal + digits.mid(exponent + 1);
+    if (out.size() >= kReadLimit) // too long to read back whole: the digits and an exponent
+        out = digits.left(1) + (digits.size() > 1 ? decimal + digits.mid(1) : QString()) +
+              QLatin1Char('E') + QString::number(exponent);
     return value < 0 ? QLatin1Char('-') + out : out;
 }
 
 QString fixed2(double value, QChar decimal) {
     // Rounded on the number as written (15 digits), not on its binary value,
-    // so that 1.005 gives 1,01.
-    const QString text = numberText(std::fabs(value), u'.');
+    // so that 1.005 gives 1,01. Far below a cent, the text may take an exponent: 0.
+    const QString text =
+        std::fabs(value) < 1e-3 ? QStringLiteral("0") : numberText(std::fabs(value), u'.');
     const qsizetype point = text.indexOf(u'.');
     const QString decimals = point < 0 ? QString() : text.mid(point + 1) + QStringLiteral("000");
     const qint64 cents =

@@ -58,8 +58,10 @@ bool writableTotal(double value);
 // A total read back: "," or "." as decimal separator, no grouping; an empty
 // text is 0. Nothing when the text is no number.
 std::optional<double> readTotal(const QString& text);
-// Number text: up to 15 significant digits, no grouping, no exponent, a
-// leading "-" when negative, the given decimal separator.
+// Number text: up to 15 significant digits, no grouping, a leading "-" when
+// negative, the given decimal separator; an exponent ("1,5E-250") only for a
+// number too long to be written in full in the 254 characters a value of the
+// file reads back.
 QString numberText(double value, QChar decimal);
 // "###0.00": two decimals rounded half away from zero.
 QString fixed2(double value, QChar decimal);

@@ -3,6 +3,7 @@
 #include "platform/file_errors.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
@@ -31,6 +32,9 @@ struct Text {
     std::vector<Line> lines;
     bool utf8 = false;
     QByteArray bom;
+    // A UTF-16 file (what Windows calls "Unicode"): its lines are held as
+    // UTF-8 here and written back in UTF-16.
+    std::optional<QStringConverter::Encoding> utf16;
     QByteArray newline = "\r\n";
 };
 
@@ -58,7 +62,19 @@ std::optional<Text> load(const QString& path) {
         return std::nullopt;
     QByteArray bytes = file.readAll();
     Text text;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        // Taken as UTF-16 only when its text would be written back the same.
+        const auto wide =
+            bytes[0] == '\xFF' ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
+        const QByteArray body = bytes.sliced(2);
+        const QByteArray asUtf8 = QString(QStringDecoder(wide)(body)).toUtf8();
+        if (QByteArray(QStringEncoder(wide)(QString::fromUtf8(asUtf8))) == body) {
+            text.utf16 = wide;
+            text.bom = bytes.left(2);
+            bytes = asUtf8;
+        }
+    }
+    if (!text.utf16 && bytes.startsWith("\xEF\xBB\xBF")) {
         text.bom = bytes.left(3);
         bytes.remove(0, 3);
     }
@@ -97,6 +113,10 @@ std::optional<QByteArray> serialise(const Text& text) {
     }
     if (!text.utf8 && !isAscii(out) && validUtf8(out))
         out.prepend(QByteArray(kCp1252Mark) + text.newline);
+    if (text.utf16) {
+        QStringEncoder wide(*text.utf16);
+        return text.bom + QByteArray(wide(QString::fromUtf8(out.mid(text.bom.size()))));
+    }
     return out;
 }
 
@@ -197,8 +217,15 @@ std::vector<std::optional<QString>> ProfileFile::read(const std::vector<Key>& ke
     const auto text = load(path_);
     if (!text)
         return values;
+    // Where each section starts, found in one pass however long the file:
+    // the first header of a name is the one that counts.
+    QHash<QString, qsizetype> sections;
+    QString name;
+    for (std::size_t i = 0; i < text->lines.size(); ++i)
+        if (isSection(text->lines[i].text, &name) && !sections.contains(name.toCaseFolded()))
+            sections.insert(name.toCaseFolded(), qsizetype(i));
     for (std::size_t k = 0; k < keys.size(); ++k) {
-        const qsizetype header = findSection(text->lines, keys[k].section);
+        const qsizetype header = sections.value(keys[k].section.toCaseFolded(), -1);
         QString value;
         for (std::size_t i = std::size_t(header) + 1;
              header >= 0 && i < text->lines.size() && !isSection(text->lines[i].text); ++i)
@@ -216,6 +243,14 @@ bool ProfileFile::canHold(const QString& text) const {
 }
 
 bool ProfileFile::write(const std::vector<Entry>& entries, QString* error) {
+    // A line break would end the key's line early and make the rest a line of its own.
+    for (const Entry& e : entries)
+        for (const QString* s : {&e.section, &e.key, &e.value})
+            if (s->contains(u'\n') || s->contains(u'\r')) {
+                if (error)
+                    *error = QStringLiteral("une valeur contient un saut de ligne");
+                return false;
+            }
     Text text;
     if (QFile::exists(path_)) {
         auto loaded = load(path_);

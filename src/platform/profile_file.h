@@ -36,12 +36,13 @@ public:
     std::vector<std::optional<QString>> read(const std::vector<Key>& keys) const;
 
     // True when the file can take this text in its own encoding: always for a
-    // UTF-8 file, for a Windows-1252 one (or a new file) only when that code
-    // page can write every character.
+    // UTF-8 or UTF-16 file, for a Windows-1252 one (or a new file) only when
+    // that code page can write every character.
     bool canHold(const QString& text) const;
 
     // Writes every entry in one replacement of the file; creates the file when
-    // it does not exist. On failure the file is as it was and error says why.
+    // it does not exist. An entry holding a line break is refused. On failure
+    // the file is as it was and error says why.
     bool write(const std::vector<Entry>& entries, QString* error = nullptr);
     bool write(const QString& section, const QString& key, const QString& value,
                QString* error = nullptr) {

@@ -96,6 +96,9 @@ private slots:
         row<QString>("future", "c|20/12/2003|-2|-0,50|___-2,00 €");
         row<QString>("rounded as written", "f|05/12/2003|1.005|0,00|____1,01 €");
         row<QString>("too large to write back", "g|05/12/2003|1e15|0,00|_illisible");
+        row<QString>("written 1e15 once rounded", "h|05/12/2003|999999999999999.5|0,00|_illisible");
+        row<QString>("largest", "i|05/12/2003|999999999999999.4|0,00|999999999999999,00 €");
+        row<QString>("exponent", "j|05/12/2003|-1,5E-250|0,00|____0,00 €");
         row<QString>("no fill", "|05/12/2003|1234567.891|0,00|1234567,89 €");
         row<QString>("unreadable", "Default|Default|Default|?|_illisible");
         row<QString>("empty", "d|||?|____0,00 €");
@@ -138,6 +141,9 @@ private slots:
         QCOMPARE(contents(run.iniPath()), before);
         QCOMPARE(numberText(-1234567.891, u','), "-1234567,891");
         QCOMPARE(numberText(123456789012345678.0, u'.'), "123456789012346000");
+        // Written in full while it fits the 254 characters a value reads back.
+        QCOMPARE(numberText(-1e-251, u','), "-0," + QString(250, '0') + '1');
+        QCOMPARE(numberText(-1.5e-252, u','), "-1,5E-252");
     }
 
     void flows_data() {
