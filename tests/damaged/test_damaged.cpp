@@ -1,0 +1,271 @@
+// Damaged data files (made by make_corpus.py), each put in a program folder and run through the
+// start-up and every command: it works, or it is refused with a clear French message naming it;
+// nothing crashes, and no command changes a file that it must leave alone.
+#include "allocation/ventil_store.h"
+#include "allocation/ventilation.h"
+#include "app/frmcompte.h"
+#include "reconcile/pointage.h"
+#include "register/line_list.h"
+#include "register/register_view.h"
+#include "support.h"
+using namespace brelune;
+using namespace brelune::test;
+
+namespace {
+
+// A .mdb file stands for PTcomptes.mdb beside sound.ini, any other for ptconte.ini beside
+// sound.mdb (12.5 CB, agreeing).
+struct Damaged {
+    QString file;
+    QString startup;       // a book's verdict or why it is refused; an ini's first name
+    QString refusing = {}; // commands refused besides those of a refused book
+};
+
+const QString kForeign = "ce fichier n'a pas les tables d'une base BRELUNE (En_cour et Soldes)";
+const QString kDamaged = "le fichier est endommagé";
+const QString kVerdicts = "Bon|Pas d'enregistrement";
+const QString kFaux = msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
+const QRegularExpression kEnglish(
+    "\\b(the|is|not|no|such|database|disk|malformed|error|failed|unable|file|cannot|constraint|"
+    "syntax|column|memory|unknown)\\b",
+    QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+
+// The program started as a user starts it, in a folder holding the corpus file.
+struct Run {
+    TestRun run;
+    Frmcompte frame{run.ctx};
+    bool started; // and both files left as they were
+    explicit Run(const QString& file) {
+        const bool book = file.endsWith(".mdb");
+        QByteArray bytes = contents(CORPUS "/" + file);
+        bytes = file.endsWith(".qz") ? qUncompress(bytes) : bytes; // a huge file, compressed
+        const QByteArray sound = contents(CORPUS + QString(book ? "/sound.ini" : "/sound.mdb"));
+        writeFile(book ? run.dbPath() : run.iniPath(), bytes);
+        writeFile(book ? run.iniPath() : run.dbPath(), sound);
+        frame.show();
+        started = frame.Form_Load() && contents(book ? run.dbPath() : run.iniPath()) == bytes &&
+                  contents(book ? run.iniPath() : run.dbPath()) == sound;
+    }
+    void menu(const char* item) { child<QAction>(&frame, item)->trigger(); }
+    Ventilation* ventilation() {
+        menu("mencomptventil");
+        return frame.ventilation();
+    }
+    static void click(const QWidget* w, const char* button) {
+        QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
+    }
+    static void pickFirst(const QWidget* w) {
+        auto* list = child<LineList>(w, "List1");
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QCoreApplication::processEvents();
+    }
+};
+
+// What the commands change: the operations, the first Soldes row, the ten categories, the jobs.
+struct State {
+    qint64 count = -1; // -1: unreadable
+    QString soldes;
+    std::optional<double> total0;
+    QStringList names;
+    qsizetype jobs = 0;
+};
+State state(const Run& r) {
+    State s;
+    s.jobs = r.run.printer.jobs.size();
+    try {
+        s.count = r.run.db().execAndGet("SELECT count(*) FROM En_cour").getInt64();
+        s.soldes = r.run.soldes();
+    } catch (const std::exception&) {
+    }
+    const auto categories = read_ventil(r.run.ctx);
+    for (const VentilTexts& c : categories)
+        s.names << c.name;
+    s.total0 = readTotal(categories[0].total);
+    return s;
+}
+
+// The commands, each played on a fresh start: its name, whether it acts on ptconte.ini (else on
+// the book) and may write there, the answers it needs when it works.
+struct Command {
+    const char* name;
+    bool onIni, writes;
+    QStringList script;
+};
+const Command kCommands[] = {
+    {"entrée", false, true, {}},          {"suppression", false, true, {"12.5", "yes"}},
+    {"solde réel", false, true, {"100"}}, {"solde bancaire", false, true, {"-3"}},
+    {"pointage", false, true, {"yes"}},   {"impression", false, false, {}},
+    {"ventiler", true, true, {"yes"}},    {"renommer", true, true, {"yes"}},
+    {"imprimer", true, false, {}}};
+
+// Plays command i of kCommands as a user does.
+void play(Run& r, int i) {
+    const QWidget* v = r.frame.registerView();
+    if (i == 0) {
+        child<QComboBox>(v, "Combo1")->setEditText("05/12/2003");
+        child<QLineEdit>(v, "Text1")->setText("12.5");
+        child<QComboBox>(v, "Combo2")->setEditText("CB");
+        Run::click(v, "Command1");
+    } else if (i == 4) {
+        r.menu("poin");
+        Pointage* w = windows<Pointage>().value(0);
+        child<QLineEdit>(w, "Text1")->setText("12.5");
+        Run::click(w, "Command1");
+        Run::pickFirst(w);
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    } else if (i == 6 || i == 7) {
+        Ventilation* w = r.ventilation();
+        child<QLineEdit>(w, i == 6 ? "Text1" : "Text2")->setText(i == 6 ? "12.5" : "Loisirs");
+        Run::click(w, i == 6 ? "Command1" : "Command2");
+    } else if (i == 8) {
+        child<QAction>(r.ventilation(), "menimprim")->trigger();
+    } else if (i == 1) {
+        r.menu("Suppress");
+        Run::pickFirst(v); // the first line found
+    } else {
+        r.menu(i == 2 ? "Sréel" : i == 3 ? "Sbanc" : "inprim");
+    }
+}
+
+// Whether command i of kCommands did its work, from what it changed.
+bool worked(int i, const State& a, const State& b) {
+    switch (i) {
+    case 0:
+        return b.count == a.count + 1;
+    case 1:
+    case 4:
+        return b.count == a.count - 1;
+    case 2:
+        return b.soldes.startsWith("100 ");
+    case 3:
+        return b.soldes.endsWith(" -3");
+    case 6:
+        return a.total0 && b.total0 && *b.total0 == *a.total0 + 12.5;
+    case 7:
+        return b.names[0] == "Loisirs" && b.names.mid(1) == a.names.mid(1) && b.total0 == 0.0;
+    default:
+        return b.jobs == a.jobs + 1;
+    }
+}
+
+} // namespace
+
+class TestDamaged : public QObject {
+    Q_OBJECT
+private slots:
+    void corpus_data() {
+        QTest::addColumn<Damaged>("d");
+        const Damaged rows[] = {
+            {"sound.mdb", "Bon"},
+            {"empty.mdb", kForeign},
+            {"text.mdb", kJunk},
+            {"truncated.mdb", kDamaged},
+            {"corrupt-page.mdb", kDamaged},
+            {"other-tables.mdb", kForeign},
+            {"view.mdb", kForeign},
+            {"without-rowid.mdb", kForeign},
+            {"rowid-column.mdb", kForeign},
+            {"missing-column.mdb", kForeign},
+            {"newer-version.mdb", "ce fichier vient d'une version plus récente de BRELUNE"},
+            {"montant-words.mdb", kDamaged},
+            {"montant-real.mdb", kDamaged},
+            {"montant-blob.mdb", kDamaged},
+            {"soldes-words.mdb", kDamaged},
+            {"soldes-empty.mdb", "Pas d'enregistrement"},
+            {"soldes-several.mdb", "Bon"},
+            {"extreme.mdb", "Bon"},
+            {"reel-overflow.mdb", "Bon", "entrée"},
+            {"dates.mdb", "Bon"},
+            {"payments.mdb", "Bon"},
+            {"nulls.mdb", "Bon"},
+            {"wal.mdb", "Bon"},
+            {"sound.ini", "gas - oil"},
+            {"empty.ini", "Default", "ventiler"},
+            {"binary.ini", "Default", "ventiler"},
+            {"nul-bytes.ini", "gas - oil"},
+            {"no-equals.ini", "gas - oil"},
+            {"unclosed-section.ini", "Default"},
+            {"duplicates.ini", "Premier"},
+            {"bad-utf8.ini", "gas - oil"},
+            {"utf16.ini", "gas - oil"},
+            {"utf8-bom.ini", "gas - oil"},
+            {"totals-words.ini", "gas - oil", "ventiler"},
+            {"totals-out-of-range.ini", "gas - oil", "ventiler"},
+            {"total-at-the-limit.ini", "gas - oil", "ventiler"},
+            {"dates-not-dates.ini", "gas - oil"},
+            {"long-values.ini", QString(254, 'A')},
+            {"huge.ini.qz", "gas - oil"},
+        };
+        QStringList files;
+        for (const Damaged& d : rows) {
+            QTest::newRow(qPrintable(d.file)) << d;
+            files << d.file;
+        }
+        files.sort();
+        QCOMPARE(files, QDir(CORPUS).entryList(QDir::Files, QDir::Name)); // every file has a row
+    }
+    void corpus() {
+        QFETCH(Damaged, d);
+        const bool book = d.file.endsWith(".mdb");
+        const bool refusedBook = book && !kVerdicts.split('|').contains(d.startup);
+        QStringList faults;
+        auto check = [&](bool ok, const QString& what) {
+            if (!ok && !faults.contains(what))
+                faults << what;
+        };
+        for (int i = 0; i < int(std::size(kCommands)); ++i) {
+            const Command& c = kCommands[i];
+            Run r(d.file);
+            // The start-up: the book's verdict, or why it is refused; the first category's name.
+            const auto* verdict = child<QLabel>(&r.frame, "Label1_4");
+            const QString startup =
+                QStringList(r.run.shown()
+                            << (verdict ? verdict : child<QLabel>(&r.frame, "Label1_0"))->text()
+                            << read_ventil(r.run.ctx)[0].name)
+                    .join(" / ");
+            const QString expected = refusedBook ? dbProblem(d.startup) + " / Comptes illisibles"
+                                     : book      ? d.startup
+                                                 : "Bon";
+            check(r.started && startup == expected + " / " + (book ? "gas - oil" : d.startup),
+                  QString(r.started ? "start-up: " : "start-up ended or changed a file: ") +
+                      startup);
+
+            const QByteArray db = contents(r.run.dbPath()), ini = contents(r.run.iniPath());
+            const State before = state(r);
+            r.run.dialogs.script(c.script);
+            play(r, i);
+            QStringList dialogs = r.run.shown();
+            if (!refusedBook)
+                dialogs.removeAll(kFaux); // the book's verdict, told at each refresh
+            QStringList problems = dialogs.filter(
+                QRegularExpression("^message\\|[^|]*\\|(critical|exclamation)\\|OK\\|"));
+            const QString name = c.name;
+            const bool refused = !problems.isEmpty();
+            check(refused == ((refusedBook && !c.onIni) || d.refusing.split(", ").contains(name)),
+                  name + (refused ? " is refused: " + problems.join(" / ") : " is not refused"));
+            for (const QString& p : problems) {
+                check(!p.contains(kEnglish), name + " speaks English: " + p);
+                check(c.onIni || p.startsWith(dbProblem(refusedBook ? d.startup : "").chopped(1)),
+                      name + " says: " + p);
+            }
+            if (refusedBook && !c.onIni) // only why, never "n'existe pas"
+                check(dialogs.filter(QRegularExpression("^message")) == problems,
+                      name + " says: " + dialogs.join(" / "));
+            const bool wrote = c.writes && !refused;
+            check(contents(r.run.dbPath()) == db || (wrote && !c.onIni),
+                  name + " changed the book");
+            check(contents(r.run.iniPath()) == ini || (wrote && c.onIni),
+                  name + " changed ptconte.ini");
+            check(refused || (r.run.dialogs.scriptDone() && worked(i, before, state(r))),
+                  name + " did not do its work: " + dialogs.join(" / "));
+            const QStringList left = QDir(r.run.dir.path()).entryList(QDir::Files | QDir::Hidden);
+            check(left == QStringList({"PTcomptes.mdb", "ptconte.ini"}),
+                  name + " left " + left.join(' '));
+        }
+        QCOMPARE(faults.join('\n'), QString());
+    }
+};
+
+QTEST_MAIN(TestDamaged)
+#include "test_damaged.moc"
