@@ -38,8 +38,8 @@ struct Text {
     QByteArray newline = "\r\n";
 };
 
-// Written first in a Windows-1252 file whose bytes would otherwise all be
-// valid UTF-8 (and so be read as UTF-8): the lone 0xE9 keeps it Windows-1252.
+// Written first in a Windows-1252 file whose bytes would otherwise be read as
+// UTF-8 or UTF-16: the lone 0xE9 and the first line keep it Windows-1252.
 const char* const kCp1252Mark = "; Windows-1252 : \xE9";
 
 bool validUtf8(const QByteArray& bytes) {
@@ -52,6 +52,17 @@ bool isAscii(const QByteArray& bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return !(c & 0x80); });
 }
 
+// The encoding of a file that begins with a UTF-16 mark and whose text would
+// be written back the same; nothing for any other file.
+std::optional<QStringConverter::Encoding> utf16Of(const QByteArray& bytes) {
+    if (!bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF"))
+        return std::nullopt;
+    const auto wide = bytes[0] == '\xFF' ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
+    const QByteArray body = bytes.sliced(2);
+    const QString text = QString::fromUtf8(QString(QStringDecoder(wide)(body)).toUtf8());
+    return QByteArray(QStringEncoder(wide)(text)) == body ? std::optional(wide) : std::nullopt;
+}
+
 QString decode(const QByteArray& bytes, bool utf8) {
     return utf8 ? QString::fromUtf8(bytes) : decodeCp1252(bytes);
 }
@@ -62,17 +73,10 @@ std::optional<Text> load(const QString& path) {
         return std::nullopt;
     QByteArray bytes = file.readAll();
     Text text;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        // Taken as UTF-16 only when its text would be written back the same.
-        const auto wide =
-            bytes[0] == '\xFF' ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
-        const QByteArray body = bytes.sliced(2);
-        const QByteArray asUtf8 = QString(QStringDecoder(wide)(body)).toUtf8();
-        if (QByteArray(QStringEncoder(wide)(QString::fromUtf8(asUtf8))) == body) {
-            text.utf16 = wide;
-            text.bom = bytes.left(2);
-            bytes = asUtf8;
-        }
+    if (const auto wide = utf16Of(bytes)) {
+        text.utf16 = wide;
+        text.bom = bytes.left(2);
+        bytes = QString(QStringDecoder(*wide)(bytes.sliced(2))).toUtf8();
     }
     if (!text.utf16 && bytes.startsWith("\xEF\xBB\xBF")) {
         text.bom = bytes.left(3);
@@ -111,7 +115,7 @@ std::optional<QByteArray> serialise(const Text& text) {
             return std::nullopt;
         out += *bytes + text.newline;
     }
-    if (!text.utf8 && !isAscii(out) && validUtf8(out))
+    if (!text.utf8 && !isAscii(out) && (validUtf8(out) || utf16Of(out)))
         out.prepend(QByteArray(kCp1252Mark) + text.newline);
     if (text.utf16) {
         QStringEncoder wide(*text.utf16);

@@ -94,6 +94,9 @@ private slots:
             << QByteArray("[a]\r\nx=\xC3\xA9\r\ny=\xE9\r\n") << "a/y=Manu"
             << QByteArray("; Windows-1252 : \xE9\r\n[a]\r\nx=\xC3\xA9\r\ny=Manu\r\n")
             << "a/x=Ã©;a/y=Manu";
+        QTest::newRow("a UTF-16 mark on a file that is not")
+            << QByteArray("\xFE\xFF&") << "a/k=12"
+            << QByteArray("; Windows-1252 : \xE9\r\n\xFE\xFF&\r\n[a]\r\nk=12\r\n") << "a/k=12";
         QTest::newRow("last line without its end, quotes")
             << QByteArray("[a]\nk=\"q\"") << "a/j= 2 ;a/i=\"x\""
             << QByteArray("[a]\nk=\"q\"\nj=\" 2 \"\ni=\"\"x\"\"\n") << "a/k=q;a/j= 2 ;a/i=\"x\"";
