@@ -183,7 +183,6 @@ public:
             table.rows_.reserve(*capacity);
         std::unordered_map<std::string_view, qint32> payements;
         std::vector<std::unique_ptr<std::string>> keys; // owns the texts the map's keys view
-        std::vector<std::pair<std::string_view, qint32>> recent;
         int rc = 0;
         while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
             OperationTable::Row& row = table.rows_.emplace_back();
@@ -191,30 +190,18 @@ public:
             const auto* date = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
             const int dateBytes = sqlite3_column_bytes(raw, 1);
             row.day = date ? isoDay(date, dateBytes) : -1;
-            if (row.day < 0) {
-                row.day = ~qint32(table.dateTexts_.size());
-                table.dateTexts_.push_back(date ? QString::fromUtf8(date, dateBytes) : QString());
-            }
+            if (row.day < 0)
+                row.day = table.textDay(date ? QString::fromUtf8(date, dateBytes) : QString());
             if (!amountType(sqlite3_column_type(raw, 2)))
                 throw damaged();
             row.units = sqlite3_column_int64(raw, 2);
             const auto* pay = reinterpret_cast<const char*>(sqlite3_column_text(raw, 3));
             const std::string_view text(pay ? pay : "", std::size_t(sqlite3_column_bytes(raw, 3)));
-            // A book uses a handful of payments: they are looked for among
-            // the first few met before any hashing.
-            const auto near = std::find_if(recent.begin(), recent.end(),
-                                           [&](const auto& known) { return known.first == text; });
-            if (near != recent.end()) {
-                row.payement = near->second;
-                continue;
-            }
             auto found = payements.find(text);
             if (found == payements.end()) {
                 keys.push_back(std::make_unique<std::string>(text));
                 const QString payement = QString::fromUtf8(text.data(), qsizetype(text.size()));
                 found = payements.emplace(*keys.back(), table.payementIndex(payement)).first;
-                if (recent.size() < 8)
-                    recent.emplace_back(found->first, found->second);
             }
             row.payement = found->second;
         }
@@ -258,14 +245,14 @@ qint32 OperationTable::payementIndex(const QString& payement) {
 void OperationTable::append(const Operation& op) {
     Row& row = rows_.emplace_back();
     row.id = op.id;
-    if (op.date.isValid()) {
-        row.day = qint32(op.date.toJulianDay());
-    } else {
-        row.day = ~qint32(dateTexts_.size());
-        dateTexts_.push_back(op.dateText);
-    }
+    row.day = op.date.isValid() ? qint32(op.date.toJulianDay()) : textDay(op.dateText);
     row.units = op.montant.units();
     row.payement = payementIndex(op.payement);
+}
+
+qint32 OperationTable::textDay(const QString& text) {
+    dateTexts_.push_back(text);
+    return ~qint32(dateTexts_.size() - 1);
 }
 
 __int128 OperationTable::signedSum() const {

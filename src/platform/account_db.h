@@ -78,6 +78,8 @@ private:
     };
     const Row& row(std::size_t i) const { return rows_[order_.empty() ? i : order_[i]]; }
     QString dateTextOf(const Row& row) const;
+    // The day of a row whose stored date is this text, which is no date.
+    qint32 textDay(const QString& text);
     qint32 payementIndex(const QString& payement);
 
     std::vector<Row> rows_;      // as read
