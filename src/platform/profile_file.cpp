@@ -52,15 +52,21 @@ bool isAscii(const QByteArray& bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return !(c & 0x80); });
 }
 
-// The encoding of a file that begins with a UTF-16 mark and whose text would
-// be written back the same; nothing for any other file.
-std::optional<QStringConverter::Encoding> utf16Of(const QByteArray& bytes) {
+// A file that begins with a UTF-16 mark and whose text would be written back
+// the same: its encoding and its text in UTF-8. Nothing for any other file.
+struct Utf16Text {
+    QStringConverter::Encoding encoding;
+    QByteArray utf8;
+};
+std::optional<Utf16Text> utf16Of(const QByteArray& bytes) {
     if (!bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF"))
         return std::nullopt;
     const auto wide = bytes[0] == '\xFF' ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
     const QByteArray body = bytes.sliced(2);
-    const QString text = QString::fromUtf8(QString(QStringDecoder(wide)(body)).toUtf8());
-    return QByteArray(QStringEncoder(wide)(text)) == body ? std::optional(wide) : std::nullopt;
+    const QByteArray utf8 = QString(QStringDecoder(wide)(body)).toUtf8();
+    if (QByteArray(QStringEncoder(wide)(QString::fromUtf8(utf8))) != body)
+        return std::nullopt;
+    return Utf16Text{wide, utf8};
 }
 
 QString decode(const QByteArray& bytes, bool utf8) {
@@ -74,9 +80,9 @@ std::optional<Text> load(const QString& path) {
     QByteArray bytes = file.readAll();
     Text text;
     if (const auto wide = utf16Of(bytes)) {
-        text.utf16 = wide;
+        text.utf16 = wide->encoding;
         text.bom = bytes.left(2);
-        bytes = QString(QStringDecoder(*wide)(bytes.sliced(2))).toUtf8();
+        bytes = wide->utf8;
     }
     if (!text.utf16 && bytes.startsWith("\xEF\xBB\xBF")) {
         text.bom = bytes.left(3);
