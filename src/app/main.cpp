@@ -1,4 +1,5 @@
 // BRELUNE: keeps one bank account book for one person.
+#include "app/data_folder.h"
 #include "app/frmcompte.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -11,11 +12,21 @@ int main(int argc, char* argv[]) {
 
     brelune::installQtFrench(); // without it, Qt's buttons stay in English
 
-    brelune::SystemClock clock;
     brelune::QtDialogs dialogs;
+    // Qt has taken its own options out of the arguments by now.
+    const brelune::StartFolders folders =
+        brelune::startFolders(QApplication::arguments().mid(1), QApplication::applicationDirPath());
+    if (!folders.problem.isEmpty()) {
+        dialogs.message(folders.problem, QStringLiteral("BRELUNE"), brelune::Icon::Critical,
+                        brelune::Buttons::Ok);
+        return 1;
+    }
+
+    brelune::SystemClock clock;
     brelune::QtReportPrinter printer(dialogs, clock);
     brelune::QtHelpViewer help;
-    brelune::RunContext run{QApplication::applicationDirPath(),
+    brelune::RunContext run{folders.dataDir,
+                            folders.helpFile,
                             brelune::Locale::fromSystem(),
                             clock,
                             dialogs,

@@ -15,7 +15,9 @@
 namespace brelune {
 
 struct RunContext {
-    QString programDir; // the folder that holds the program and its two data files
+    // The folder of the two data files: the program's own, or the user's (app/data_folder.h).
+    QString programDir;
+    QString helpFile; // brelune.hlp, beside the program or in its installed data folder
     Locale locale;
     Clock& clock;
     Dialogs& dialogs;

@@ -80,7 +80,7 @@ void printReport(const RunContext& ctx, const QString& body, int creditIndent) {
 
 void showHelpFile(const RunContext& ctx) {
     if (ctx.help)
-        ctx.help->showHelp(ctx.programDir + QStringLiteral("/brelune.hlp"));
+        ctx.help->showHelp(ctx.helpFile);
 }
 
 } // namespace brelune

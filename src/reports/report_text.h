@@ -23,7 +23,7 @@ QString allocationReportText(const QString& summary, QDate today, const Locale& 
 // (indented by creditIndent spaces) in 6 points, as one document.
 void printReport(const RunContext& ctx, const QString& body, int creditIndent);
 
-// Shows brelune.hlp, beside the program; says nothing when it cannot.
+// Shows brelune.hlp; says nothing when it cannot.
 void showHelpFile(const RunContext& ctx);
 
 } // namespace brelune

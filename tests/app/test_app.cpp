@@ -1,7 +1,10 @@
 // Start-up: the search for the two data files, the default ini file, the main window.
+#include "app/data_folder.h"
 #include "app/frmcompte.h"
 #include "register/line_list.h"
 #include "support.h"
+
+#include <unistd.h>
 using namespace brelune;
 using namespace brelune::test;
 
@@ -52,6 +55,19 @@ struct Search {        // paths from the program folder ($DIR in dialogs); autre
     QString base;      // the database's path; none when the program ends
     QString folder;    // the files in the program folder afterwards
 };
+
+// A run started with these arguments from the folder of this program, which answers the start-up
+// search by creating both files; prints the data folder and the help file.
+int startedRun(const QStringList& args) {
+    const StartFolders start = startFolders(args, QCoreApplication::applicationDirPath());
+    std::puts(qPrintable(start.dataDir + '|' + start.helpFile + '|' + start.problem));
+    if (!start.problem.isEmpty())
+        return 2;
+    TestRun run;
+    run.ctx.programDir = start.dataDir;
+    run.dialogs.script({"cancel", "no", "yes", "cancel", "no", "yes"});
+    return Frmcompte(run.ctx).Form_Load() && run.dialogs.scriptDone() ? 0 : 1;
+}
 
 class TestApp : public QObject {
     Q_OBJECT
@@ -118,6 +134,134 @@ private slots:
             QCOMPARE(run.rows() + run.soldes(), "0 0");
     }
 
+    void dataFolder_data() {
+        QTest::addColumn<bool>("serves"); // the program folder takes files, not an installed copy
+        QTest::addColumn<QString>("dossier");
+        QTest::addColumn<QString>("xdg");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("program folder") << true << ""
+                                        << "/x/data"
+                                        << "/opt/app";
+        QTest::newRow("XDG set") << false << ""
+                                 << "/x/data/"
+                                 << "/x/data/BRELUNE";
+        QTest::newRow("XDG unset") << false << ""
+                                   << ""
+                                   << "/home/u/.local/share/BRELUNE";
+        QTest::newRow("XDG relative") << false << ""
+                                      << "data"
+                                      << "/home/u/.local/share/BRELUNE";
+        QTest::newRow("option") << true << "/media/CLE//comptes/"
+                                << "/x"
+                                << "/media/CLE/comptes";
+    }
+    void dataFolder() {
+        QFETCH(bool, serves);
+        QFETCH(QString, dossier);
+        QFETCH(QString, xdg);
+        QFETCH(QString, folder);
+        QCOMPARE(chooseDataFolder({"/opt/app", serves, dossier, xdg, "/home/u"}), folder);
+    }
+
+    // The folders of a run from $R/bin, with $R/xdg as XDG_DATA_HOME: data, help file, message.
+    void startFolders_data() {
+        QTest::addColumn<QString>("files"); // made first, from $R
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("start");
+        const QString usage = "\nUsage : brelune [--dossier CHEMIN]",
+                      other =
+                          "\nUn autre dossier peut être indiqué ainsi : brelune --dossier CHEMIN";
+        const QString beside = "$R/bin/brelune.hlp", shared = "$R/share/brelune/brelune.hlp";
+        auto row = [](const char* tag, const QString& files, const QString& args,
+                      const QString& start) { QTest::newRow(tag) << files << args << start; };
+        row("build folder", beside, "", "$R/bin|" + beside + "|");
+        row("installed copy", shared, "", "$R/xdg/BRELUNE|" + shared + "|");
+        row("help beside wins", beside + " " + shared, "", "$R/bin|" + beside + "|");
+        row("option", shared, "--dossier $R/cle/comptes", "$R/cle/comptes|" + shared + "|");
+        row("option joined", "", "--dossier=$R/cle", "$R/cle|" + beside + "|");
+        row("option relative", "", "--dossier cle/./comptes", "$R/cle/comptes|" + beside + "|");
+        row("option without path", "", "--dossier",
+            "||L'option --dossier demande le chemin d'un "
+            "dossier." +
+                usage);
+        row("option empty", "", "--dossier=",
+            "||L'option --dossier demande le chemin d'un "
+            "dossier." +
+                usage);
+        row("unknown option", "", "--dossier $R/cle -x", "||Option inconnue : « -x »." + usage);
+        row("a file", "$R/cle", "--dossier $R/cle",
+            "$R/cle|" + beside +
+                "|Le dossier des données de BRELUNE « $R/cle » est un fichier, "
+                "pas un dossier." +
+                other);
+        row("under a file", "$R/cle", "--dossier $R/cle/comptes",
+            "$R/cle/comptes|" + beside +
+                "|Le dossier des données de BRELUNE « $R/cle/comptes » "
+                "ne peut pas être créé : un élément du chemin est un fichier, pas un dossier." +
+                other);
+    }
+    void startFolders() {
+        QFETCH(QString, files);
+        QFETCH(QString, args);
+        QFETCH(QString, start);
+        QTemporaryDir tmp;
+        const QString root = tmp.path();
+        for (const QString& file : files.split(' ', Qt::SkipEmptyParts)) {
+            const QString path = QString(file).replace("$R", root);
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            writeFile(path, "x");
+        }
+        QVERIFY(QDir().mkpath(root + "/bin"));
+        qputenv("XDG_DATA_HOME", (root + "/xdg").toLocal8Bit());
+        const QString current = QDir::currentPath();
+        QDir::setCurrent(root);
+        const StartFolders got = brelune::startFolders(
+            args.replace("$R", root).split(' ', Qt::SkipEmptyParts), root + "/bin");
+        QDir::setCurrent(current);
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(QStringList({got.dataDir, got.helpFile, got.problem}).join('|'),
+                 start.replace("$R", root));
+        // A data folder that can serve is there, and the probe left nothing in it.
+        if (got.problem.isEmpty())
+            QCOMPARE(QDir(got.dataDir)
+                         .entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList());
+    }
+
+    // The program in a folder where nothing can be written: both files are created in the user's
+    // folder. Run as an ordinary user, since root writes anywhere.
+    void readOnlyProgramFolder() {
+        QTemporaryDir tmp;
+        const QString root = tmp.path(), app = root + "/app", home = root + "/home";
+        QVERIFY(QDir().mkpath(app) && QDir().mkpath(home));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), app + "/test_app"));
+        using P = QFileDevice;
+        const auto all =
+            P::ReadOwner | P::ReadGroup | P::ReadOther | P::ExeOwner | P::ExeGroup | P::ExeOther;
+        QVERIFY(QFile::setPermissions(root, all | P::WriteOwner));
+        QVERIFY(QFile::setPermissions(home, all | P::WriteOwner | P::WriteGroup | P::WriteOther));
+        QVERIFY(QFile::setPermissions(app, all));
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("XDG_DATA_HOME");
+        env.insert("HOME", home);
+        process.setProcessEnvironment(env);
+        if (getuid() == 0)
+            process.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                      app + "/test_app", "--run"});
+        else
+            process.start(app + "/test_app", {"--run"});
+        QVERIFY(process.waitForFinished(60000));
+        QFile::setPermissions(app, all | P::WriteOwner);
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError());
+        const QString data = home + "/.local/share/BRELUNE";
+        QCOMPARE(process.readAllStandardOutput().trimmed(), data + '|' + app + "/brelune.hlp|");
+        QCOMPARE(QDir(data).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"PTcomptes.mdb", "ptconte.ini"}));
+        QCOMPARE(QDir(app).entryList(QDir::Files | QDir::Hidden), QStringList{"test_app"});
+        QCOMPARE(AccountDb(data + "/PTcomptes.mdb").readRegister().operations.size(), 0);
+    }
+
     void mainWindow() {
         TestRun run;
         run.createBook();
@@ -175,5 +319,11 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestApp)
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "--run") == 0)
+        return startedRun(QApplication::arguments().mid(2));
+    TestApp test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_app.moc"

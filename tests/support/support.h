@@ -125,8 +125,8 @@ inline Money eur(const QString& text) {
 class TestRun {
 public:
     explicit TestRun(const Locale& locale = tagLocale())
-        : ctx{dir.path(), locale, clock, dialogs, &printer, &help, [this] { ++endCalls; },
-              {},         false} {}
+        : ctx{dir.path(), dir.path() + "/brelune.hlp", locale, clock, dialogs, &printer,
+              &help,      [this] { ++endCalls; },      {},     false} {}
     static Locale tagLocale() {
         const QByteArray tag = QTest::currentDataTag();
         return tag == "en" || tag.startsWith("en ") ? Locale::english() : Locale::french();

@@ -1,0 +1,45 @@
+// Where a run keeps its two data files and finds its help. The program's own
+// folder serves when files can be made in it and it is not an installed copy;
+// otherwise each user has a folder of their own, $XDG_DATA_HOME/BRELUNE (else
+// ~/.local/share/BRELUNE). `--dossier CHEMIN` names the folder outright, for
+// a book kept on a USB key for example.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace brelune {
+
+struct FolderInputs {
+    QString programDir;    // the folder of the executable
+    bool programDirServes; // files can be made in it, and it is not an installed copy
+    QString dossier;       // the --dossier option's absolute path; empty when not given
+    QString xdgDataHome;   // the environment's XDG_DATA_HOME, perhaps empty or relative
+    QString home;          // the user's home folder
+};
+
+QString chooseDataFolder(const FolderInputs& in);
+
+// Nothing when a file can be created in dir, else the reason in French. Tried
+// for real: access rights alone mislead on read-only disks and for root.
+std::optional<QString> cannotWriteIn(const QString& dir);
+
+// Creates folder when it is missing and checks that files can be made in it;
+// else the message that tells the user why not.
+std::optional<QString> prepareDataFolder(const QString& folder);
+
+// brelune.hlp beside the program; for an installed copy, in its data folder.
+QString helpFileFor(const QString& programDir);
+
+struct StartFolders {
+    QString dataDir;  // where PTcomptes.mdb and ptconte.ini are looked for
+    QString helpFile; // brelune.hlp
+    QString problem;  // when not empty, the message to show before the run ends
+};
+
+// From the command line (the arguments after the program's name), the
+// environment and the program's folder; the data folder made ready.
+StartFolders startFolders(const QStringList& args, const QString& programDir);
+
+} // namespace brelune
