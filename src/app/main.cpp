@@ -5,10 +5,16 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("BRELUNE"));
+    QApplication::setDesktopFileName(QStringLiteral("brelune"));
+    QIcon icon;
+    for (const char* size : {"48", "128"})
+        icon.addFile(QStringLiteral(":/brelune-%1.png").arg(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
 
     brelune::installQtFrench(); // without it, Qt's buttons stay in English
 
