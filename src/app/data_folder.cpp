@@ -116,4 +116,11 @@ StartFolders startFolders(const QStringList& args, const QString& programDir) {
     return start;
 }
 
+bool startCanGoOn(const StartFolders& start, Dialogs& dialogs) {
+    if (start.problem.isEmpty())
+        return true;
+    dialogs.message(start.problem, QStringLiteral("BRELUNE"), Icon::Critical, Buttons::Ok);
+    return false;
+}
+
 } // namespace brelune

@@ -5,6 +5,8 @@
 // a book kept on a USB key for example.
 #pragma once
 
+#include "platform/dialogs.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -41,5 +43,8 @@ struct StartFolders {
 // From the command line (the arguments after the program's name), the
 // environment and the program's folder; the data folder made ready.
 StartFolders startFolders(const QStringList& args, const QString& programDir);
+
+// Shows the start's problem, if any; true when the run can go on.
+bool startCanGoOn(const StartFolders& start, Dialogs& dialogs);
 
 } // namespace brelune

@@ -22,11 +22,8 @@ int main(int argc, char* argv[]) {
     // Qt has taken its own options out of the arguments by now.
     const brelune::StartFolders folders =
         brelune::startFolders(QApplication::arguments().mid(1), QApplication::applicationDirPath());
-    if (!folders.problem.isEmpty()) {
-        dialogs.message(folders.problem, QStringLiteral("BRELUNE"), brelune::Icon::Critical,
-                        brelune::Buttons::Ok);
+    if (!brelune::startCanGoOn(folders, dialogs))
         return 1;
-    }
 
     brelune::SystemClock clock;
     brelune::QtReportPrinter printer(dialogs, clock);

@@ -226,6 +226,12 @@ private slots:
         qunsetenv("XDG_DATA_HOME");
         QCOMPARE(QStringList({got.dataDir, got.helpFile, got.problem}).join('|'),
                  start.replace("$R", root));
+        // The run ends on a problem, once the user is told.
+        ScriptedDialogs dialogs;
+        QCOMPARE(startCanGoOn(got, dialogs), got.problem.isEmpty());
+        QCOMPARE(dialogs.takeShown(), got.problem.isEmpty() ? QStringList()
+                                                            : QStringList{msg("BRELUNE", "critical",
+                                                                              "OK", got.problem)});
         // A data folder that can serve is there, and the probe left nothing in it.
         if (got.problem.isEmpty())
             QCOMPARE(QDir(got.dataDir)
