@@ -1,12 +1,13 @@
 #include "app/data_folder.h"
 
-#include "platform/file_errors.h"
+#include "app/data_files.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <cerrno>
-#include <filesystem>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace brelune {
 
@@ -20,8 +21,9 @@ QString installedHelp(const QString& programDir) {
     return QDir::cleanPath(programDir + QStringLiteral("/" BRELUNE_DATA_FROM_BIN "/") + kHelpName);
 }
 
-QString createError(const std::error_code& ec) {
-    switch (ec.value()) {
+// Why a folder could not be made or written in, from the system's error number.
+QString systemError(int error) {
+    switch (error) {
     case EACCES:
     case EPERM:
         return QStringLiteral("accès refusé");
@@ -30,13 +32,15 @@ QString createError(const std::error_code& ec) {
     case ENOSPC:
     case EDQUOT:
         return QStringLiteral("le disque est plein");
+    case ENOENT:
+        return QStringLiteral("un dossier du chemin est introuvable");
     case ENOTDIR:
     case EEXIST:
-        return QStringLiteral("un élément du chemin est un fichier, pas un dossier");
+        return QStringLiteral("un élément du chemin n'est pas un dossier");
     case ENAMETOOLONG:
         return QStringLiteral("le chemin est trop long");
     default:
-        return QStringLiteral("erreur %1 du système").arg(ec.value());
+        return QStringLiteral("erreur %1 du système").arg(error);
     }
 }
 
@@ -61,20 +65,35 @@ QString chooseDataFolder(const FolderInputs& in) {
 }
 
 std::optional<QString> cannotWriteIn(const QString& dir) {
-    QTemporaryFile probe(dir + QStringLiteral("/.brelune-XXXXXX"));
-    if (probe.open())
-        return std::nullopt;
-    return fileErrorText(probe);
+    QByteArray probe = QFile::encodeName(dir + QStringLiteral("/.brelune-XXXXXX"));
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return systemError(errno);
+    ::close(fd);
+    ::unlink(probe.constData());
+    return std::nullopt;
 }
 
-std::optional<QString> prepareDataFolder(const QString& folder) {
+std::optional<QString> prepareDataFolder(const QString& folder, bool withParents) {
     const QFileInfo info(folder);
+    if (info.isSymLink() && !info.exists())
+        return folderProblem(folder, QStringLiteral("est un lien vers un dossier absent"));
     if (info.exists() && !info.isDir())
         return folderProblem(folder, QStringLiteral("est un fichier, pas un dossier"));
-    std::error_code ec;
-    std::filesystem::create_directories(folder.toStdU16String(), ec);
-    if (ec)
-        return folderProblem(folder, QStringLiteral("ne peut pas être créé : ") + createError(ec));
+    QStringList missing; // from the outermost
+    for (QString p = folder;
+         !QFileInfo(p).isSymLink() && !QFileInfo::exists(p) && QFileInfo(p).path() != p;
+         p = QFileInfo(p).path())
+        missing.prepend(p);
+    if (missing.size() > 1 && !withParents)
+        return folderProblem(folder, QStringLiteral("ne peut pas être créé : le dossier « %1 » "
+                                                    "n'existe pas")
+                                         .arg(QDir::toNativeSeparators(QFileInfo(folder).path())));
+    // A bank book lies within: each folder made here is its user's alone.
+    for (const QString& m : missing)
+        if (::mkdir(QFile::encodeName(m).constData(), 0700) != 0)
+            return folderProblem(folder,
+                                 QStringLiteral("ne peut pas être créé : ") + systemError(errno));
     if (const auto reason = cannotWriteIn(folder))
         return folderProblem(folder, QStringLiteral("n'accepte aucun fichier : ") + *reason);
     return std::nullopt;
@@ -105,14 +124,22 @@ StartFolders startFolders(const QStringList& args, const QString& programDir) {
         }
     }
     // An installed copy keeps its users' files apart, even when its folder takes files (root's).
+    // Any other copy keeps using files beside it, even on a disk that became read-only: their
+    // own messages then say why a change cannot be stored.
     start.helpFile = helpFileFor(programDir);
     const bool installed = start.helpFile != programDir + u'/' + kHelpName;
-    start.dataDir =
-        chooseDataFolder({programDir, !installed && !cannotWriteIn(programDir),
-                          dossier.isEmpty() ? QString() : QFileInfo(dossier).absoluteFilePath(),
-                          qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()});
-    if (const auto problem = prepareDataFolder(start.dataDir))
-        start.problem = *problem;
+    const bool serves = !installed && (folderHolds(programDir, QStringLiteral("PTcomptes.mdb")) ||
+                                       folderHolds(programDir, QStringLiteral("ptconte.ini")) ||
+                                       !cannotWriteIn(programDir));
+    start.dataDir = chooseDataFolder(
+        {programDir, serves, dossier.isEmpty() ? QString() : QFileInfo(dossier).absoluteFilePath(),
+         qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()});
+    // The program's own folder is there as it is. A folder named on the command line is made only
+    // when the one above it is there: a typing mistake or a key not plugged in makes no tree of
+    // folders elsewhere.
+    if (!dossier.isEmpty() || !serves)
+        if (const auto problem = prepareDataFolder(start.dataDir, dossier.isEmpty()))
+            start.problem = *problem;
     return start;
 }
 

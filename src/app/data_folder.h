@@ -27,9 +27,10 @@ QString chooseDataFolder(const FolderInputs& in);
 // for real: access rights alone mislead on read-only disks and for root.
 std::optional<QString> cannotWriteIn(const QString& dir);
 
-// Creates folder when it is missing and checks that files can be made in it;
-// else the message that tells the user why not.
-std::optional<QString> prepareDataFolder(const QString& folder);
+// Creates folder when it is missing (with the folders above it if withParents)
+// and checks that files can be made in it; else the message that tells the
+// user why not.
+std::optional<QString> prepareDataFolder(const QString& folder, bool withParents);
 
 // brelune.hlp beside the program; for an installed copy, in its data folder.
 QString helpFileFor(const QString& programDir);

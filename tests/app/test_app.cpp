@@ -4,6 +4,7 @@
 #include "register/line_list.h"
 #include "support.h"
 
+#include <filesystem>
 #include <unistd.h>
 using namespace brelune;
 using namespace brelune::test;
@@ -56,16 +57,16 @@ struct Search {        // paths from the program folder ($DIR in dialogs); autre
     QString folder;    // the files in the program folder afterwards
 };
 
-// A run started with these arguments from the folder of this program, which answers the start-up
-// search by creating both files; prints the data folder and the help file.
+// A run started from the folder of this program with the arguments after the dialogs' script (its
+// steps between blanks); prints the data folder, the help file and the start's problem.
 int startedRun(const QStringList& args) {
-    const StartFolders start = startFolders(args, QCoreApplication::applicationDirPath());
+    const StartFolders start = startFolders(args.mid(1), QCoreApplication::applicationDirPath());
     std::puts(qPrintable(start.dataDir + '|' + start.helpFile + '|' + start.problem));
     if (!start.problem.isEmpty())
         return 2;
     TestRun run;
     run.ctx.programDir = start.dataDir;
-    run.dialogs.script({"cancel", "no", "yes", "cancel", "no", "yes"});
+    run.dialogs.script(args.value(0).split(' ', Qt::SkipEmptyParts));
     return Frmcompte(run.ctx).Form_Load() && run.dialogs.scriptDone() ? 0 : 1;
 }
 
@@ -165,56 +166,54 @@ private slots:
 
     // The folders of a run from $R/bin, with $R/xdg as XDG_DATA_HOME: data, help file, message.
     void startFolders_data() {
-        QTest::addColumn<QString>("files"); // made first, from $R
+        QTest::addColumn<QString>("files"); // made first, from $R; "link>target" a symbolic link
         QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("start");
-        const QString usage = "\nUsage : brelune [--dossier CHEMIN]",
-                      other =
-                          "\nUn autre dossier peut être indiqué ainsi : brelune --dossier CHEMIN";
+        const QString usage = "\nUsage : brelune [--dossier CHEMIN]";
         const QString beside = "$R/bin/brelune.hlp", shared = "$R/share/brelune/brelune.hlp";
         auto row = [](const char* tag, const QString& files, const QString& args,
                       const QString& start) { QTest::newRow(tag) << files << args << start; };
+        auto refused = [&](const QString& folder, const QString& why) {
+            return folder + '|' + beside + "|Le dossier des données de BRELUNE « " + folder +
+                   " » " + why +
+                   ".\nUn autre dossier peut être indiqué ainsi : brelune "
+                   "--dossier CHEMIN";
+        };
+        const QString noPath = "||L'option --dossier demande le chemin d'un dossier." + usage;
         row("build folder", beside, "", "$R/bin|" + beside + "|");
         row("installed copy", shared, "", "$R/xdg/BRELUNE|" + shared + "|");
         row("help beside wins", beside + " " + shared, "", "$R/bin|" + beside + "|");
-        row("option", shared, "--dossier $R/cle/comptes", "$R/cle/comptes|" + shared + "|");
+        row("option", shared, "--dossier $R/cle", "$R/cle|" + shared + "|");
         row("option joined", "", "--dossier=$R/cle", "$R/cle|" + beside + "|");
-        row("option relative", "", "--dossier cle/./comptes", "$R/cle/comptes|" + beside + "|");
-        row("option without path", "", "--dossier",
-            "||L'option --dossier demande le chemin d'un "
-            "dossier." +
-                usage);
-        row("option empty", "", "--dossier=",
-            "||L'option --dossier demande le chemin d'un "
-            "dossier." +
-                usage);
+        row("option relative", "", "--dossier x/../cle", "$R/cle|" + beside + "|");
+        row("option without path", "", "--dossier", noPath);
+        row("option empty", "", "--dossier=", noPath);
         row("unknown option", "", "--dossier $R/cle -x", "||Option inconnue : « -x »." + usage);
         row("a file", "$R/cle", "--dossier $R/cle",
-            "$R/cle|" + beside +
-                "|Le dossier des données de BRELUNE « $R/cle » est un fichier, "
-                "pas un dossier." +
-                other);
-        row("no file accepted", "", "--dossier /proc",
-            "/proc|" + beside +
-                "|Le dossier des données de BRELUNE « /proc » n'accepte aucun "
-                "fichier : le fichier ou son dossier ne peut pas être ouvert ou créé." +
-                other);
+            refused("$R/cle", "est un fichier, pas un dossier"));
         row("under a file", "$R/cle", "--dossier $R/cle/comptes",
-            "$R/cle/comptes|" + beside +
-                "|Le dossier des données de BRELUNE « $R/cle/comptes » "
-                "ne peut pas être créé : un élément du chemin est un fichier, pas un dossier." +
-                other);
+            refused("$R/cle/comptes",
+                    "ne peut pas être créé : un élément du chemin n'est pas un dossier"));
+        row("option, no folder above", "", "--dossier $R/cle/comptes",
+            refused("$R/cle/comptes",
+                    "ne peut pas être créé : le dossier « $R/cle » n'existe pas"));
+        row("a link to nowhere", "$R/cle>$R/absent", "--dossier $R/cle",
+            refused("$R/cle", "est un lien vers un dossier absent"));
+        row("no file accepted", "", "--dossier /proc",
+            refused("/proc", "n'accepte aucun fichier : un dossier du chemin est introuvable"));
     }
     void startFolders() {
         QFETCH(QString, files);
         QFETCH(QString, args);
         QFETCH(QString, start);
         QTemporaryDir tmp;
-        const QString root = tmp.path();
-        for (const QString& file : files.split(' ', Qt::SkipEmptyParts)) {
-            const QString path = QString(file).replace("$R", root);
-            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-            writeFile(path, "x");
+        const QString root = QDir(tmp.path()).canonicalPath(); // as the current folder gives it
+        for (const QString& file : files.replace("$R", root).split(' ', Qt::SkipEmptyParts)) {
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+            if (file.contains('>'))
+                QVERIFY(QFile::link(file.section('>', 1), file.section('>', 0, 0)));
+            else
+                writeFile(file, "x");
         }
         QVERIFY(QDir().mkpath(root + "/bin"));
         qputenv("XDG_DATA_HOME", (root + "/xdg").toLocal8Bit());
@@ -232,18 +231,23 @@ private slots:
         QCOMPARE(dialogs.takeShown(), got.problem.isEmpty() ? QStringList()
                                                             : QStringList{msg("BRELUNE", "critical",
                                                                               "OK", got.problem)});
-        // A data folder that can serve is there, and the probe left nothing in it.
+        // A folder made for the data is its user's alone, and the probe left nothing in it.
+        if (got.problem.isEmpty() && got.dataDir != root + "/bin")
+            QVERIFY(std::filesystem::status(got.dataDir.toStdString()).permissions() ==
+                    std::filesystem::perms::owner_all);
         if (got.problem.isEmpty())
             QCOMPARE(QDir(got.dataDir)
                          .entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                      QStringList());
     }
 
-    // The program in a folder where nothing can be written: both files are created in the user's
-    // folder. Run as an ordinary user, since root writes anywhere.
+    // The program in a folder where nothing can be written, run as an ordinary user (root writes
+    // anywhere): both files are created in the user's folder; with a book beside the program,
+    // though, the book stays where it is.
     void readOnlyProgramFolder() {
         QTemporaryDir tmp;
         const QString root = tmp.path(), app = root + "/app", home = root + "/home";
+        const QString data = home + "/.local/share/BRELUNE";
         QVERIFY(QDir().mkpath(app) && QDir().mkpath(home));
         QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), app + "/test_app"));
         using P = QFileDevice;
@@ -251,29 +255,40 @@ private slots:
             P::ReadOwner | P::ReadGroup | P::ReadOther | P::ExeOwner | P::ExeGroup | P::ExeOther;
         QVERIFY(QFile::setPermissions(root, all | P::WriteOwner));
         QVERIFY(QFile::setPermissions(home, all | P::WriteOwner | P::WriteGroup | P::WriteOther));
-        QVERIFY(QFile::setPermissions(app, all));
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("XDG_DATA_HOME");
-        env.insert("HOME", home);
-        process.setProcessEnvironment(env);
-        if (getuid() == 0)
-            process.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                      app + "/test_app", "--run"});
-        else
-            process.start(app + "/test_app", {"--run"});
-        QVERIFY(process.waitForFinished(60000));
-        QFile::setPermissions(app, all | P::WriteOwner);
-        const QByteArray errors = process.readAllStandardError();
-        if (errors.startsWith("setpriv:"))
-            QSKIP("root cannot run a program as an ordinary user here: " + errors);
-        QVERIFY2(process.exitCode() == 0, errors);
-        const QString data = home + "/.local/share/BRELUNE";
-        QCOMPARE(process.readAllStandardOutput().trimmed(), data + '|' + app + "/brelune.hlp|");
+        const auto writable = qScopeGuard([&] { QFile::setPermissions(app, all | P::WriteOwner); });
+        auto run = [&](const QString& script) {
+            QVERIFY(QFile::setPermissions(app, all));
+            QProcess process;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove("XDG_DATA_HOME");
+            env.insert("HOME", home);
+            process.setProcessEnvironment(env);
+            const QStringList child{app + "/test_app", "--run", script};
+            if (getuid() == 0)
+                process.start("setpriv",
+                              QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} +
+                                  child);
+            else
+                process.start(child[0], child.mid(1));
+            process.waitForFinished(60000);
+            QFile::setPermissions(app, all | P::WriteOwner);
+            const QByteArray errors = process.readAllStandardError();
+            if (errors.startsWith("setpriv:") || process.error() == QProcess::FailedToStart)
+                QSKIP("no program can be run as an ordinary user here: " + errors);
+            const QByteArray out = process.readAllStandardOutput();
+            QVERIFY2(process.exitCode() == 0, errors + out);
+            QCOMPARE(out.trimmed(), (script.isEmpty() ? app : data) + '|' + app + "/brelune.hlp|");
+        };
+        run("cancel no yes cancel no yes"); // both created
         QCOMPARE(QDir(data).entryList(QDir::Files | QDir::Hidden),
                  QStringList({"PTcomptes.mdb", "ptconte.ini"}));
         QCOMPARE(QDir(app).entryList(QDir::Files | QDir::Hidden), QStringList{"test_app"});
         QCOMPARE(AccountDb(data + "/PTcomptes.mdb").readRegister().operations.size(), 0);
+        for (const char* name : {"/PTcomptes.mdb", "/ptconte.ini"})
+            QVERIFY(QFile::rename(data + name, app + name));
+        QVERIFY(QDir(data).removeRecursively());
+        run(""); // found beside the program
+        QVERIFY(!QFile::exists(data));
     }
 
     void mainWindow() {
