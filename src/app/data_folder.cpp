@@ -109,7 +109,7 @@ QString helpFileFor(const QString& programDir) {
 StartFolders startFolders(const QStringList& args, const QString& programDir) {
     StartFolders start;
     QString dossier;
-    for (qsizetype i = 0; i < args.size(); ++i) {
+    for (qsizetype i = 1; i < args.size(); ++i) { // after the program's name
         if (args[i] == kOption && i + 1 < args.size() && !args[i + 1].isEmpty())
             dossier = args[++i];
         else if (args[i].startsWith(kOption + u'=') && args[i].size() > kOption.size() + 1)

@@ -41,8 +41,8 @@ struct StartFolders {
     QString problem;  // when not empty, the message to show before the run ends
 };
 
-// From the command line (the arguments after the program's name), the
-// environment and the program's folder; the data folder made ready.
+// From the command line (the program's name first), the environment and the
+// program's folder; the data folder made ready.
 StartFolders startFolders(const QStringList& args, const QString& programDir);
 
 // Shows the start's problem, if any; true when the run can go on.

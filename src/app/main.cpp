@@ -21,23 +21,23 @@ int main(int argc, char* argv[]) {
     brelune::QtDialogs dialogs;
     // Qt has taken its own options out of the arguments by now.
     const brelune::StartFolders folders =
-        brelune::startFolders(QApplication::arguments().mid(1), QApplication::applicationDirPath());
+        brelune::startFolders(QApplication::arguments(), QApplication::applicationDirPath());
     if (!brelune::startCanGoOn(folders, dialogs))
         return 1;
 
     brelune::SystemClock clock;
     brelune::QtReportPrinter printer(dialogs, clock);
     brelune::QtHelpViewer help;
-    brelune::RunContext run{folders.dataDir,
-                            folders.helpFile,
-                            brelune::Locale::fromSystem(),
-                            clock,
-                            dialogs,
-                            &printer,
-                            &help,
-                            [] { QApplication::exit(0); },
-                            {},
-                            false};
+    brelune::RunContext run{.programDir = folders.dataDir,
+                            .helpFile = folders.helpFile,
+                            .locale = brelune::Locale::fromSystem(),
+                            .clock = clock,
+                            .dialogs = dialogs,
+                            .printer = &printer,
+                            .help = &help,
+                            .endProgram = [] { QApplication::exit(0); },
+                            .chemin_base = {},
+                            .filesLocated = false};
 
     brelune::Frmcompte window(run);
     if (!window.Form_Load())

@@ -60,7 +60,8 @@ struct Search {        // paths from the program folder ($DIR in dialogs); autre
 // A run started from the folder of this program with the arguments after the dialogs' script (its
 // steps between blanks); prints the data folder, the help file and the start's problem.
 int startedRun(const QStringList& args) {
-    const StartFolders start = startFolders(args.mid(1), QCoreApplication::applicationDirPath());
+    const StartFolders start =
+        startFolders(QStringList{"test_app"} + args.mid(1), QCoreApplication::applicationDirPath());
     std::puts(qPrintable(start.dataDir + '|' + start.helpFile + '|' + start.problem));
     if (!start.problem.isEmpty())
         return 2;
@@ -220,7 +221,7 @@ private slots:
         const QString current = QDir::currentPath();
         QDir::setCurrent(root);
         const StartFolders got = brelune::startFolders(
-            args.replace("$R", root).split(' ', Qt::SkipEmptyParts), root + "/bin");
+            ("brelune " + args.replace("$R", root)).split(' ', Qt::SkipEmptyParts), root + "/bin");
         QDir::setCurrent(current);
         qunsetenv("XDG_DATA_HOME");
         QCOMPARE(QStringList({got.dataDir, got.helpFile, got.problem}).join('|'),
