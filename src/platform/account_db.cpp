@@ -333,6 +333,12 @@ const char* columnOf(BalanceField field) {
     return field == BalanceField::Reel ? R"("Réel")" : "Bancaire";
 }
 
+// A balance that would leave the money range: the command is refused, the book is fine.
+AccountDbError beyondMoneyRange() {
+    return AccountDbError(
+        QStringLiteral("le solde dépasserait le plus grand montant que BRELUNE sait tenir"), true);
+}
+
 // Moves one balance by delta; an empty balance counts as 0 and a missing
 // row is created with the other field empty.
 void moveBalance(SQLite::Database& db, BalanceField field, Money delta) {
@@ -349,8 +355,7 @@ void moveBalance(SQLite::Database& db, BalanceField field, Money delta) {
     const qint64 row = q.getColumn(0).getInt64();
     const auto moved = money(q.getColumn(1)).value_or(Money()).plus(delta);
     if (!moved)
-        throw AccountDbError(
-            QStringLiteral("le solde dépasserait le plus grand montant que BRELUNE sait tenir"));
+        throw beyondMoneyRange();
     q.reset();
     SQLite::Statement update(db, "UPDATE Soldes SET " + column + " = ? WHERE rowid = ?");
     update.bind(1, std::int64_t{moved->units()});
@@ -362,8 +367,7 @@ Money signedAmount(const Operation& op, bool reverse) {
     const bool up = op.isIncome() != reverse;
     const auto value = up ? std::optional<Money>(op.montant) : op.montant.negated();
     if (!value)
-        throw AccountDbError(
-            QStringLiteral("le solde dépasserait le plus grand montant que BRELUNE sait tenir"));
+        throw beyondMoneyRange();
     return *value;
 }
 
@@ -378,6 +382,9 @@ template <typename Work> auto guarded(Work work) {
 } // namespace
 
 QString dbProblemText(const QString& path, const AccountDbError& error, bool wasWriting) {
+    if (error.bookSound())
+        return QStringLiteral("La base de données « %1 » n'a pas été modifiée : %2.")
+            .arg(path, error.reason());
     QString text = QStringLiteral("La base de données « %1 » ne peut pas être utilisée : %2.")
                        .arg(path, error.reason());
     if (wasWriting)
@@ -485,7 +492,7 @@ void AccountDb::removeAndMove(const Operation& expected, BalanceField field, boo
         checkSchema(db);
         const auto rows = OperationReader::list(db, kSelectById, expected.id);
         if (rows.empty() || !rows.front().sameValues(expected))
-            throw AccountDbError(QStringLiteral("cette opération n'est plus dans la base"));
+            throw AccountDbError(QStringLiteral("cette opération n'est plus dans la base"), true);
         SQLite::Statement remove(db, "DELETE FROM En_cour WHERE rowid = ?");
         remove.bind(1, std::int64_t{expected.id});
         remove.exec();

@@ -98,17 +98,22 @@ enum class BalanceField { Reel, Bancaire };
 
 class AccountDbError : public std::exception {
 public:
-    explicit AccountDbError(QString reason) : reason_(std::move(reason)) {}
+    // bookSound: the book itself is fine; only this command was refused.
+    explicit AccountDbError(QString reason, bool bookSound = false)
+        : reason_(std::move(reason)), bookSound_(bookSound) {}
     // Why the command failed, in French, for the user.
     const QString& reason() const { return reason_; }
+    bool bookSound() const { return bookSound_; }
     const char* what() const noexcept override { return "account database error"; }
 
 private:
     QString reason_;
+    bool bookSound_;
 };
 
 // What the user is told when the database at path could not be used; after
-// a failed write, also that nothing was stored.
+// a failed write, also that nothing was stored. A command refused by a sound
+// book is told as such.
 QString dbProblemText(const QString& path, const AccountDbError& error, bool wasWriting);
 
 class AccountDb {

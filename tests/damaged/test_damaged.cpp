@@ -246,7 +246,8 @@ private slots:
                   name + (refused ? " is refused: " + problems.join(" / ") : " is not refused"));
             for (const QString& p : problems) {
                 check(!p.contains(kEnglish), name + " speaks English: " + p);
-                check(c.onIni || p.startsWith(dbProblem(refusedBook ? d.startup : "").chopped(1)),
+                check(c.onIni || p.startsWith(refusedBook ? dbProblem(d.startup).chopped(1)
+                                                          : dbProblem("").section(" » ", 0, 0)),
                       name + " says: " + p);
             }
             if (refusedBook && !c.onIni) // only why, never "n'existe pas"

@@ -150,10 +150,16 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(AccountDbError, db.deleteOperation(op));
         QCOMPARE(run.rows(), "2003-12-05 9 CB");
         run.exec("DELETE FROM En_cour");
-        // A move beyond the money range is refused whole.
+        // A move beyond the money range is refused whole, and told as a refusal of a sound book.
         db.setBalance(BalanceField::Reel, Money::fromUnits(kMax));
-        QVERIFY_THROWS_EXCEPTION(AccountDbError,
-                                 db.addOperation(QDate(2003, 12, 5), eur("1"), "RENT"));
+        try {
+            db.addOperation(QDate(2003, 12, 5), eur("1"), "RENT");
+            QFAIL("an operation beyond the money range was stored");
+        } catch (const AccountDbError& e) {
+            QCOMPARE(dbProblemText("B", e, true),
+                     "La base de données « B » n'a pas été modifiée : le solde dépasserait le plus "
+                     "grand montant que BRELUNE sait tenir.");
+        }
         QCOMPARE(run.rows() + run.soldes(), "922337203685477.5807 NULL");
 
         // A stored text is a date only when all of it is; any other is shown as it is stored.

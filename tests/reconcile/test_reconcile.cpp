@@ -133,7 +133,9 @@ private slots:
         if (m.twist.startsWith("fail"))
             dialogs << dbProblem(kRefusedValue, true);
         if (m.twist == "gone")
-            dialogs << dbProblem("cette opération n'est plus dans la base", true);
+            dialogs << msg("BRELUNE", "critical", "OK",
+                           "La base de données « $DIR/PTcomptes.mdb » n'a pas été modifiée : "
+                           "cette opération n'est plus dans la base.");
         QCOMPARE(run.shown(), dialogs);
         QCOMPARE(run.ids() + " | " + run.soldes(), m.after);
         QVERIFY(list(w)->lines().isEmpty());
