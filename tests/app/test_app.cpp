@@ -325,6 +325,17 @@ private slots:
         const QStringList fresh = state();
         QCOMPARE(fresh,
                  kWindow.arg("BRELUNE" + QString(32, ' ') + "05/12/2003", kHeader).split('\n'));
+        QStringList tips;
+        for (const char* name : {"Combo1", "Text1", "Combo2", "Command1", "List1", "Image3"})
+            tips << child<QWidget>(&window, name)->toolTip();
+        QCOMPARE(tips, QStringList({"Champ de date : ne changer pas le format !",
+                                    "Champ de montant : ne tapez que des chiffres. Séparateur "
+                                    "décimal : le POINT",
+                                    "Champ payement : entrez ce que vous voulez sauf pour les "
+                                    "rentrées d'argent utilisez : Rent",
+                                    "Cliquez pour enregistrer votre opération",
+                                    "Champs de la base de données.",
+                                    "Pierre qui roule n'ammasse pas mousse"}));
         // The header stands above the input controls, each under its column name.
         const auto* header = child<QLabel>(&window, "Label5");
         auto at = [&](const char* name) { return child<QWidget>(&window, name)->geometry(); };
