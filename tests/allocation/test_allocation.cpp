@@ -273,6 +273,15 @@ private slots:
                                   v.at<QLabel>("Label3")->text() + "\r\n",
                               "6|     BRELUNE, décembre 02"}));
         QCOMPARE(v.run.help.shown, QStringList{v.run.dir.path() + "/brelune.hlp"});
+        // A renaming that ptconte.ini cannot take is told, and the name on screen stays.
+        v.run.shown();
+        QVERIFY(QFile::remove(v.run.iniPath()) && QDir().mkdir(v.run.iniPath()));
+        v.play("yes|r Fruits");
+        const QStringList told = v.run.shown();
+        QVERIFY(told.size() == 2 &&
+                told[1].startsWith("message|BRELUNE|critical|OK|Le fichier « "
+                                   "$DIR/ptconte.ini » ne peut pas être écrit"));
+        QCOMPARE(v.at<QRadioButton>("Option1_9")->text(), "Loisirs");
         child<QAction>(v.w(), "mnquit")->trigger();
         QVERIFY(v.main.isVisible() && !v.w()->isVisible());
     }
