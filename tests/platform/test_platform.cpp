@@ -168,16 +168,29 @@ private slots:
         for (const char* text :
              {"2003-12-05", "2OO3-12-05", "abcd-07-14", "2003-02-30", "0000-01-01", "2100-01-01",
               "1999-01-01", "2003-12-05", "1900-02-29", "2000-02-29", "0001-01-01", "9999-12-31",
-              "2004-02-29", "2003-01-32"})
+              "2004-02-29"})
             run.addRow(text, "1", "CB");
         QStringList shown;
         for (const Operation& o : db.readRegister().operations)
             shown << (o.date.isValid() ? o.date.toString(Qt::ISODate) : '"' + o.dateText + '"') +
                          QString::number(o.id);
         QCOMPARE(shown.join(' '), "\"0000-01-01\"5 0001-01-0111 \"1900-02-29\"9 1999-01-017 "
-                                  "2000-02-2910 \"2003-01-32\"14 \"2003-02-30\"4 2003-12-051 "
+                                  "2000-02-2910 \"2003-02-30\"4 2003-12-051 "
                                   "2003-12-058 2004-02-2913 2100-01-016 \"2OO3-12-05\"2 "
                                   "9999-12-3112 \"abcd-07-14\"3");
+        // The last day of each month of 2003 is a date; the day after it is not.
+        run.exec("DELETE FROM En_cour");
+        for (int month = 1; month <= 12; ++month)
+            for (int day : {0, 1})
+                run.addRow(QString("2003-%1-%2")
+                               .arg(month, 2, 10, QChar('0'))
+                               .arg(QDate(2003, month, 1).daysInMonth() + day),
+                           "1", "CB");
+        QStringList lastDays;
+        for (const Operation& o : db.readRegister().operations)
+            if (o.date.isValid())
+                lastDays << QString::number(o.date.daysInMonth() - o.date.day());
+        QCOMPARE(lastDays, QStringList(12, "0"));
     }
 
     // Each row: the call on the seam ("message|caption|icon|buttons|text" or "input|title|prompt|
