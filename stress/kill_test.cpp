@@ -146,4 +146,4 @@ int main(int argc, char* argv[]) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "test_reliability.moc"
+#include "kill_test.moc"

@@ -1,6 +1,6 @@
-// Properties of the readers and writers, checked on arbitrary input: each one a libFuzzer program
-// when built with BRELUNE_FUZZ (clang), and in every build one test that replays the corpus kept
-// beside this file. A broken property aborts.
+// Properties of the readers and writers, checked on arbitrary input: each one a libFuzzer program,
+// and fuzz_replay, which runs them all over the corpus kept beside this file. A broken property
+// aborts.
 #include "allocation/ventil_store.h"
 #include "platform/locale.h"
 #include "platform/money.h"
