@@ -155,25 +155,6 @@ private slots:
                  r.reading);
     }
 
-    // Each row: "amount payment" (in English for a tag "en ..."), both lines after the date.
-    void lines_data() {
-        QTest::addColumn<QString>("l");
-        QTest::newRow("12.5") << "12.5 CB|12,50 €_____CB|12,5    ---> CB";
-        QTest::newRow("1234.56") << "1234.56 RENT|1234,56 €___RENT|1234,56 ---> RENT";
-        QTest::newRow("negative") << "-12.5 CB|-12,50 €____CB|-12,5   ---> CB";
-        QTest::newRow("one million") << "1000000 CB|1000000,00 €CB|1000000 ---> CB";
-        QTest::newRow("-123456.7") << "-123456.7 TIP|-123456,70 €TIP|-123456,7 ---> TIP";
-        QTest::newRow("en 0.0049") << "0.0049 RET|0.00 €______RET|0.0049  ---> RET";
-    }
-    void lines() {
-        QFETCH(QString, l);
-        const Locale locale = TestRun::tagLocale();
-        const QString date = locale.formatDate(QDate(2003, 12, 5));
-        const Operation op = operations(l.section('|', 0, 0)).at(0);
-        QCOMPARE(registerLineBody(op, locale), date + "_____" + l.section('|', 1, 1));
-        QCOMPARE(searchLine(op, locale), date + " ---> " + l.section('|', 2));
-    }
-
     void verdict_data() {
         QTest::addColumn<Check>("c");
         row<Check>("agree", {"100 RENT, 30 CB", "70 0", true});
