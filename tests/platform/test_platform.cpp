@@ -98,8 +98,9 @@ private slots:
             << QByteArray("\xFE\xFF&") << "a/k=12"
             << QByteArray("; Windows-1252 : \xE9\r\n\xFE\xFF&\r\n[a]\r\nk=12\r\n") << "a/k=12";
         QTest::newRow("last line without its end, quotes")
-            << QByteArray("[a]\nk=\"q\"") << "a/j= 2 ;a/i=\"x\""
-            << QByteArray("[a]\nk=\"q\"\nj=\" 2 \"\ni=\"\"x\"\"\n") << "a/k=q;a/j= 2 ;a/i=\"x\"";
+            << QByteArray("[a]\nk=\"q\"") << "a/j= 2 ;a/i=\"x\";a/h=\"\""
+            << QByteArray("[a]\nk=\"q\"\nj=\" 2 \"\ni=\"\"x\"\"\nh=\"\"\"\"\n")
+            << "a/k=q;a/j= 2 ;a/i=\"x\";a/h=\"\"";
     }
     void profileFiles() {
         QFETCH(QByteArray, before);
