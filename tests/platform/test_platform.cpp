@@ -24,6 +24,7 @@ private slots:
         QTest::newRow("-12.5") << qint64(-125000) << "-12,50 €|-12,50€|-12,5|-81,99 F";
         QTest::newRow("half rounds up") << qint64(1005) << "0,10 €|0,10€|0,1005|0,66 F";
         QTest::newRow("tiny negative") << qint64(-1) << "0,00 €|0,00€|-0,0001|0,00 F";
+        QTest::newRow("just under half a cent") << qint64(49) << "0,00 €|0,00€|0,0049|0,03 F";
         QTest::newRow("smallest") << kMin
                                   << "-922337203685477,58 €|-922337203685477,58€|"
                                      "-922337203685477,5808|-6050135451179148,00 F";
