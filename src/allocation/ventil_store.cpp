@@ -27,8 +27,11 @@ QString asRead(const std::optional<QString>& value) {
     return value.value_or(QStringLiteral("Default")).left(kReadLimit);
 }
 
-QString readTotalText(const RunContext& ctx, int i) {
-    return asRead(ProfileFile(ctx.iniPath()).read(kTotals, key(kTotals, i)));
+VentilRefusal cannotRead(const RunContext& ctx, const QString& why) {
+    return {QStringLiteral("Le fichier « %1 » ne peut pas être lu : %2.\r\n"
+                           "Rien n'y sera enregistré tant qu'il ne pourra pas être lu.")
+                .arg(ctx.iniPath(), why),
+            QStringLiteral("BRELUNE"), Icon::Critical};
 }
 
 VentilRefusal unreadable() {
@@ -64,12 +67,15 @@ std::vector<ProfileFile::Entry> defaultVentilEntries(const QString& today) {
     return entries;
 }
 
-std::vector<VentilTexts> read_ventil(const RunContext& ctx) {
+std::vector<VentilTexts> read_ventil(const RunContext& ctx, std::optional<VentilRefusal>* problem) {
     std::vector<ProfileFile::Key> keys;
     for (int i = 0; i < kVentilCount; ++i)
         for (const QString& section : {kNames, kDates, kTotals})
             keys.push_back({section, key(section, i)});
-    const auto values = ProfileFile(ctx.iniPath()).read(keys);
+    QString why;
+    const auto values = ProfileFile(ctx.iniPath()).read(keys, &why);
+    if (problem)
+        *problem = why.isEmpty() ? std::nullopt : std::optional(cannotRead(ctx, why));
     std::vector<VentilTexts> categories;
     for (std::size_t v = 0; v < values.size(); v += 3)
         categories.push_back({asRead(values[v]), asRead(values[v + 1]), asRead(values[v + 2])});
@@ -82,12 +88,25 @@ bool writableTotal(double value) {
     return std::isfinite(value) && std::fabs(value) < 999999999999999.5;
 }
 
+std::optional<VentilRefusal> unreadableFile(const RunContext& ctx) {
+    std::optional<VentilRefusal> problem;
+    read_ventil(ctx, &problem);
+    return problem;
+}
+
 std::optional<VentilRefusal> unreadableTotal(const RunContext& ctx, int i) {
-    return readTotal(readTotalText(ctx, i)) ? std::nullopt : std::optional(unreadable());
+    std::optional<VentilRefusal> problem;
+    const VentilTexts category = read_ventil(ctx, &problem)[std::size_t(i)];
+    if (problem)
+        return problem;
+    return readTotal(category.total) ? std::nullopt : std::optional(unreadable());
 }
 
 std::optional<VentilRefusal> add_ventil(const RunContext& ctx, int i, double amount) {
-    const auto total = readTotal(readTotalText(ctx, i));
+    std::optional<VentilRefusal> problem;
+    const auto total = readTotal(read_ventil(ctx, &problem)[std::size_t(i)].total);
+    if (problem)
+        return problem;
     if (!total)
         return unreadable();
     const double sum = *total + amount;

@@ -40,10 +40,16 @@ struct VentilRefusal {
 // date, 0 as every total.
 std::vector<ProfileFile::Entry> defaultVentilEntries(const QString& today);
 
-// The ten categories, category 0 first, from one reading of the file.
-std::vector<VentilTexts> read_ventil(const RunContext& ctx);
+// The ten categories, category 0 first, from one reading of the file. A file
+// that is there but cannot be read reads as if it were missing, and problem
+// then holds the message that says why.
+std::vector<VentilTexts> read_ventil(const RunContext& ctx,
+                                     std::optional<VentilRefusal>* problem = nullptr);
 
-// Why category i's total cannot take an allotment: it is no number.
+// Why the file takes no change: it is there but cannot be read.
+std::optional<VentilRefusal> unreadableFile(const RunContext& ctx);
+// Why category i's total cannot take an allotment: the file cannot be read,
+// or the total is no number.
 std::optional<VentilRefusal> unreadableTotal(const RunContext& ctx, int i);
 // Adds the amount to category i's total.
 std::optional<VentilRefusal> add_ventil(const RunContext& ctx, int i, double amount);

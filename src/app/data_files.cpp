@@ -2,13 +2,12 @@
 
 #include "allocation/ventil_store.h"
 #include "platform/account_db.h"
-#include "platform/file_errors.h"
 #include "platform/profile_file.h"
+#include "platform/safe_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <functional>
 
 namespace brelune {
@@ -75,14 +74,12 @@ bool locate(RunContext& ctx, const Search& s) {
 std::optional<QString> copyIntoFolder(const QString& chosen, const QString& target) {
     if (QFileInfo(chosen).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
         return std::nullopt;
-    QFile source(chosen);
-    if (!source.open(QIODevice::ReadOnly))
-        return fileErrorText(source);
-    const QByteArray bytes = source.readAll();
-    QSaveFile copy(target);
-    if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size() || !copy.commit())
-        return QStringLiteral("copie impossible dans le dossier du programme : %1")
-            .arg(fileErrorText(copy));
+    QString problem;
+    const auto bytes = ProfileFile(chosen).bytes(&problem);
+    if (!bytes)
+        return problem;
+    if (const auto failure = replaceFile(target, *bytes))
+        return QStringLiteral("copie impossible dans le dossier du programme : %1").arg(*failure);
     return std::nullopt;
 }
 

@@ -1,9 +1,12 @@
 #include "app/data_folder.h"
 
 #include "app/data_files.h"
+#include "platform/safe_file.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -21,29 +24,6 @@ QString installedHelp(const QString& programDir) {
     return QDir::cleanPath(programDir + QStringLiteral("/" BRELUNE_DATA_FROM_BIN "/") + kHelpName);
 }
 
-// Why a folder could not be made or written in, from the system's error number.
-QString systemError(int error) {
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("accès refusé");
-    case EROFS:
-        return QStringLiteral("le disque est en lecture seule");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("le disque est plein");
-    case ENOENT:
-        return QStringLiteral("un dossier du chemin est introuvable");
-    case ENOTDIR:
-    case EEXIST:
-        return QStringLiteral("un élément du chemin n'est pas un dossier");
-    case ENAMETOOLONG:
-        return QStringLiteral("le chemin est trop long");
-    default:
-        return QStringLiteral("erreur %1 du système").arg(error);
-    }
-}
-
 QString folderProblem(const QString& folder, const QString& what) {
     return QStringLiteral("Le dossier des données de BRELUNE « %1 » %2.\n"
                           "Un autre dossier peut être indiqué ainsi : brelune --dossier CHEMIN")
@@ -58,17 +38,18 @@ QString chooseDataFolder(const FolderInputs& in) {
     if (in.programDirServes)
         return in.programDir;
     // A relative XDG_DATA_HOME is no setting at all for the desktop's conventions.
-    const QString base = !in.xdgDataHome.isEmpty() && QDir::isAbsolutePath(in.xdgDataHome)
-                             ? in.xdgDataHome
-                             : in.home + QStringLiteral("/.local/share");
-    return QDir::cleanPath(base + QStringLiteral("/BRELUNE"));
+    if (!in.xdgDataHome.isEmpty() && QDir::isAbsolutePath(in.xdgDataHome))
+        return QDir::cleanPath(in.xdgDataHome + QStringLiteral("/BRELUNE"));
+    if (!QDir::isAbsolutePath(in.home))
+        return QString();
+    return QDir::cleanPath(in.home + QStringLiteral("/.local/share/BRELUNE"));
 }
 
 std::optional<QString> cannotWriteIn(const QString& dir) {
     QByteArray probe = QFile::encodeName(dir + QStringLiteral("/.brelune-XXXXXX"));
     const int fd = ::mkstemp(probe.data());
     if (fd < 0)
-        return systemError(errno);
+        return systemErrorText(errno);
     ::close(fd);
     ::unlink(probe.constData());
     return std::nullopt;
@@ -76,6 +57,14 @@ std::optional<QString> cannotWriteIn(const QString& dir) {
 
 std::optional<QString> prepareDataFolder(const QString& folder, bool withParents) {
     const QFileInfo info(folder);
+    // The database engine takes paths of 512 bytes at the most, its journal's
+    // included, and follows links first.
+    const qsizetype length = std::max(QFile::encodeName(info.absoluteFilePath()).size(),
+                                      QFile::encodeName(info.canonicalFilePath()).size());
+    if (length > kFolderPathLimit)
+        return folderProblem(folder, QStringLiteral("a un chemin trop long pour la base de "
+                                                    "données (plus de %1 octets)")
+                                         .arg(kFolderPathLimit));
     if (info.isSymLink() && !info.exists())
         return folderProblem(folder, QStringLiteral("est un lien vers un dossier absent"));
     if (info.exists() && !info.isDir())
@@ -92,8 +81,8 @@ std::optional<QString> prepareDataFolder(const QString& folder, bool withParents
     // A bank book lies within: each folder made here is its user's alone.
     for (const QString& m : missing)
         if (::mkdir(QFile::encodeName(m).constData(), 0700) != 0)
-            return folderProblem(folder,
-                                 QStringLiteral("ne peut pas être créé : ") + systemError(errno));
+            return folderProblem(folder, QStringLiteral("ne peut pas être créé : ") +
+                                             systemErrorText(errno));
     if (const auto reason = cannotWriteIn(folder))
         return folderProblem(folder, QStringLiteral("n'accepte aucun fichier : ") + *reason);
     return std::nullopt;
@@ -133,7 +122,15 @@ StartFolders startFolders(const QStringList& args, const QString& programDir) {
                                        !cannotWriteIn(programDir));
     start.dataDir = chooseDataFolder(
         {programDir, serves, dossier.isEmpty() ? QString() : QFileInfo(dossier).absoluteFilePath(),
-         qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()});
+         qEnvironmentVariable("XDG_DATA_HOME"), qEnvironmentVariable("HOME")});
+    if (start.dataDir.isEmpty()) {
+        start.problem =
+            QStringLiteral("Aucun dossier personnel n'est connu (la variable HOME est "
+                           "vide ou relative) : BRELUNE ne sait pas où garder ses fichiers.\n"
+                           "Un dossier peut être indiqué ainsi : brelune --dossier "
+                           "CHEMIN");
+        return start;
+    }
     // The program's own folder is there as it is. A folder named on the command line is made only
     // when the one above it is there: a typing mistake or a key not plugged in makes no tree of
     // folders elsewhere.
@@ -141,6 +138,24 @@ StartFolders startFolders(const QStringList& args, const QString& programDir) {
         if (const auto problem = prepareDataFolder(start.dataDir, dossier.isEmpty()))
             start.problem = *problem;
     return start;
+}
+
+std::optional<std::unique_ptr<QLockFile>> lockDataFolder(const QString& folder, Dialogs& dialogs) {
+    auto lock = std::make_unique<QLockFile>(folder + QStringLiteral("/.brelune.lock"));
+    // Only a holder that is gone leaves its lock behind, however old: never by age.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        QFile::setPermissions(lock->fileName(), QFile::ReadOwner | QFile::WriteOwner);
+        return lock;
+    }
+    if (lock->error() != QLockFile::LockFailedError)
+        return nullptr; // a folder that takes no file takes no change either
+    dialogs.message(QStringLiteral("BRELUNE est déjà ouvert avec les fichiers du dossier « %1 ».\n"
+                                   "Revenez à sa fenêtre, ou fermez-le avant d'ouvrir BRELUNE "
+                                   "à nouveau.")
+                        .arg(QDir::toNativeSeparators(folder)),
+                    QStringLiteral("BRELUNE"), Icon::Exclamation, Buttons::Ok);
+    return std::nullopt;
 }
 
 bool startCanGoOn(const StartFolders& start, Dialogs& dialogs) {

@@ -9,7 +9,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
+
+class QLockFile;
 
 namespace brelune {
 
@@ -44,6 +47,17 @@ struct StartFolders {
 // From the command line (the program's name first), the environment and the
 // program's folder; the data folder made ready.
 StartFolders startFolders(const QStringList& args, const QString& programDir);
+
+// A folder path longer than this (in bytes) leaves the database engine no room
+// for the files it makes beside the book.
+constexpr qsizetype kFolderPathLimit = 400;
+
+// Holds the data folder for the run: one BRELUNE at a time keeps a book. When
+// another running copy holds it, the user is told and nothing comes back: the
+// run must end. A lock left by a run that ended or was killed does not count.
+// A folder that takes no lock file gives an empty lock (nothing can be
+// written there anyway).
+std::optional<std::unique_ptr<QLockFile>> lockDataFolder(const QString& folder, Dialogs& dialogs);
 
 // Shows the start's problem, if any; true when the run can go on.
 bool startCanGoOn(const StartFolders& start, Dialogs& dialogs);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLockFile>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -23,6 +24,9 @@ int main(int argc, char* argv[]) {
     const brelune::StartFolders folders =
         brelune::startFolders(QApplication::arguments(), QApplication::applicationDirPath());
     if (!brelune::startCanGoOn(folders, dialogs))
+        return 1;
+    const auto lock = brelune::lockDataFolder(folders.dataDir, dialogs);
+    if (!lock)
         return 1;
 
     brelune::SystemClock clock;

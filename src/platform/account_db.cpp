@@ -1,6 +1,6 @@
 #include "platform/account_db.h"
 
-#include "platform/file_errors.h"
+#include "platform/safe_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,13 +9,16 @@
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
 #include <limits>
 #include <memory>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace brelune {
@@ -111,6 +114,9 @@ void checkSchema(SQLite::Database& db) {
                 QStringLiteral("ce fichier vient d'une version plus récente de BRELUNE"));
         if (!rowidTable(db, "En_cour") || !rowidTable(db, "Soldes"))
             throw foreign;
+        // A trigger would change rows behind every command's back: BRELUNE makes none.
+        if (db.execAndGet("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'").getInt() > 0)
+            throw damaged();
         SQLite::Statement operations(db, R"(SELECT "Date", Montant, Payement FROM En_cour)");
         SQLite::Statement soldes(db, R"(SELECT "Réel", Bancaire FROM Soldes)");
     } catch (const SQLite::Exception& e) {
@@ -402,19 +408,24 @@ void AccountDb::create(const QString& path) {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-journal"));
     };
+    // The book is its user's alone: the engine is given an empty file made 0600,
+    // and its journal takes the same mode from it.
+    const int fd = ::open(nativePath(temp).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw AccountDbError(systemErrorText(errno));
+    ::close(fd);
     try {
         guarded([&] {
-            SQLite::Database db(nativePath(temp), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+            SQLite::Database db(nativePath(temp), SQLite::OPEN_READWRITE);
             SQLite::Transaction tx(db);
             db.exec(kSchema);
             tx.commit();
         });
-        QFile file(temp);
-        if (!file.rename(path)) {
+        if (::rename(nativePath(temp).c_str(), nativePath(path).c_str()) != 0)
             throw AccountDbError(QFileInfo::exists(path)
                                      ? QStringLiteral("un fichier de ce nom existe déjà")
-                                     : fileErrorText(file));
-        }
+                                     : systemErrorText(errno));
+        syncFolderOf(path);
     } catch (...) {
         cleanUp();
         throw;

@@ -1,12 +1,15 @@
 #include "platform/profile_file.h"
 
-#include "platform/file_errors.h"
+#include "platform/safe_file.h"
 
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace brelune {
 
@@ -73,33 +76,85 @@ QString decode(const QByteArray& bytes, bool utf8) {
     return utf8 ? QString::fromUtf8(bytes) : decodeCp1252(bytes);
 }
 
-std::optional<Text> load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+// A text whose every other byte is 0 from the start: UTF-16 written
+// without the mark that says which byte comes first.
+bool unmarkedUtf16(const QByteArray& bytes) {
+    return bytes.size() >= 2 && (bytes[0] == 0) != (bytes[1] == 0);
+}
+
+// The file's bytes, at most kProfileLimit of them; nothing when it does not
+// exist. Why it cannot be read goes to problem.
+std::optional<QByteArray> readBytes(const QString& path, QString* problem) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT)
+            *problem = systemErrorText(errno);
         return std::nullopt;
-    QByteArray bytes = file.readAll();
+    }
+    QByteArray bytes;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        *problem = systemErrorText(S_ISDIR(st.st_mode) ? EISDIR : errno);
+    } else {
+        // Never read whole: a file larger than any real one is refused unread.
+        bytes.resize(kProfileLimit + 1);
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                *problem = systemErrorText(errno);
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        bytes.truncate(got);
+        if (problem->isEmpty() && got > kProfileLimit)
+            *problem = QStringLiteral("il dépasse 1 Mio, bien plus qu'un fichier de ventilations");
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// The file's lines, or why they cannot be read: a missing file is no
+// problem, and reads as no line at all.
+std::optional<Text> load(const QString& path, QString* problem) {
+    problem->clear();
+    auto read = readBytes(path, problem);
+    if (!read || !problem->isEmpty())
+        return std::nullopt;
+    QByteArray bytes = std::move(*read);
     Text text;
     if (const auto wide = utf16Of(bytes)) {
         text.utf16 = wide->encoding;
         text.bom = bytes.left(2);
         bytes = wide->utf8;
+    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        *problem = QStringLiteral("son texte UTF-16 est endommagé");
+        return std::nullopt;
+    } else if (unmarkedUtf16(bytes)) {
+        *problem = QStringLiteral("il est écrit en UTF-16 sans marque d'ordre des octets");
+        return std::nullopt;
     }
     if (!text.utf16 && bytes.startsWith("\xEF\xBB\xBF")) {
         text.bom = bytes.left(3);
         bytes.remove(0, 3);
     }
     text.utf8 = !text.bom.isEmpty() || (validUtf8(bytes) && !isAscii(bytes));
-    if (bytes.contains('\n') && !bytes.contains("\r\n"))
-        text.newline = "\n";
+    // A line ends with CR LF, LF or a lone CR; new lines take the first kind found.
+    bool ended = false;
     for (qsizetype from = 0; from < bytes.size();) {
-        qsizetype end = bytes.indexOf('\n', from);
-        end = end < 0 ? bytes.size() : end + 1;
-        Line line{{}, bytes.mid(from, end - from)};
-        QByteArray body = line.raw;
-        while (body.endsWith('\n') || body.endsWith('\r'))
-            body.chop(1);
-        line.text = decode(body, text.utf8);
-        text.lines.push_back(std::move(line));
+        qsizetype body = from;
+        while (body < bytes.size() && bytes[body] != '\n' && bytes[body] != '\r')
+            ++body;
+        qsizetype end = body;
+        if (end < bytes.size())
+            end += bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
+        if (end > body && !std::exchange(ended, true))
+            text.newline = bytes.mid(body, end - body);
+        text.lines.push_back(
+            {decode(bytes.mid(from, body - from), text.utf8), bytes.mid(from, end - from)});
         from = end;
     }
     return text;
@@ -110,7 +165,7 @@ std::optional<Text> load(const QString& path) {
 std::optional<QByteArray> serialise(const Text& text) {
     QByteArray out = text.bom;
     for (const Line& line : text.lines) {
-        if (out.size() > text.bom.size() && !out.endsWith('\n'))
+        if (out.size() > text.bom.size() && !out.endsWith('\n') && !out.endsWith('\r'))
             out += text.newline; // a last line without its end, followed now
         if (!line.raw.isEmpty()) {
             out += line.raw;
@@ -222,9 +277,13 @@ std::optional<QByteArray> encodeCp1252(const QString& text) {
     return bytes;
 }
 
-std::vector<std::optional<QString>> ProfileFile::read(const std::vector<Key>& keys) const {
+std::vector<std::optional<QString>> ProfileFile::read(const std::vector<Key>& keys,
+                                                      QString* problem) const {
     std::vector<std::optional<QString>> values(keys.size());
-    const auto text = load(path_);
+    QString why;
+    const auto text = load(path_, &why);
+    if (problem)
+        *problem = why;
     if (!text)
         return values;
     // Where each section starts, found in one pass however long the file:
@@ -247,8 +306,18 @@ std::vector<std::optional<QString>> ProfileFile::read(const std::vector<Key>& ke
     return values;
 }
 
+std::optional<QByteArray> ProfileFile::bytes(QString* problem) const {
+    if (!load(path_, problem)) {
+        if (problem->isEmpty())
+            *problem = QStringLiteral("le fichier est introuvable");
+        return std::nullopt;
+    }
+    return readBytes(path_, problem);
+}
+
 bool ProfileFile::canHold(const QString& text) const {
-    const auto loaded = load(path_);
+    QString problem;
+    const auto loaded = load(path_, &problem);
     return (loaded && loaded->utf8) || encodeCp1252(text).has_value();
 }
 
@@ -261,16 +330,14 @@ bool ProfileFile::write(const std::vector<Entry>& entries, QString* error) {
                     *error = QStringLiteral("une valeur contient un saut de ligne");
                 return false;
             }
-    Text text;
-    if (QFile::exists(path_)) {
-        auto loaded = load(path_);
-        if (!loaded) {
-            if (error)
-                *error = QStringLiteral("le fichier ne peut pas être lu");
-            return false;
-        }
-        text = std::move(*loaded);
+    QString problem;
+    auto loaded = load(path_, &problem);
+    if (!problem.isEmpty()) {
+        if (error)
+            *error = problem;
+        return false;
     }
+    Text text = loaded ? std::move(*loaded) : Text{};
     for (const Entry& e : entries)
         put(text.lines, e);
     auto bytes = serialise(text);
@@ -282,10 +349,9 @@ bool ProfileFile::write(const std::vector<Entry>& entries, QString* error) {
             line.raw.clear();
         bytes = serialise(text);
     }
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
+    if (const auto failure = replaceFile(path_, *bytes)) {
         if (error)
-            *error = fileErrorText(file);
+            *error = *failure;
         return false;
     }
     return true;

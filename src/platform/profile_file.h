@@ -11,6 +11,9 @@
 
 namespace brelune {
 
+// No real profile file comes near this size; a larger one is never read.
+constexpr qsizetype kProfileLimit = 1024 * 1024;
+
 class ProfileFile {
 public:
     struct Entry {
@@ -28,21 +31,30 @@ public:
     };
 
     // The key's value, or nothing when the file, the section or the key is
-    // missing.
+    // missing, or when the file cannot be read.
     std::optional<QString> read(const QString& section, const QString& key) const {
         return read(std::vector<Key>{{section, key}}).front();
     }
-    // Several values from one reading of the file, in the order asked.
-    std::vector<std::optional<QString>> read(const std::vector<Key>& keys) const;
+    // Several values from one reading of the file, in the order asked. Why a
+    // file that is there cannot be read goes to problem, in French (access
+    // refused, larger than kProfileLimit, UTF-16 that does not decode); a
+    // missing file is no problem.
+    std::vector<std::optional<QString>> read(const std::vector<Key>& keys,
+                                             QString* problem = nullptr) const;
+
+    // The file's bytes, when it can be read as a profile file; otherwise
+    // nothing, and problem says why (a missing file too).
+    std::optional<QByteArray> bytes(QString* problem) const;
 
     // True when the file can take this text in its own encoding: always for a
     // UTF-8 or UTF-16 file, for a Windows-1252 one (or a new file) only when
     // that code page can write every character.
     bool canHold(const QString& text) const;
 
-    // Writes every entry in one replacement of the file; creates the file when
-    // it does not exist. An entry holding a line break is refused. On failure
-    // the file is as it was and error says why.
+    // Writes every entry in one replacement of the file; creates the file,
+    // for its user alone, when it does not exist. An entry holding a line
+    // break is refused, and so is a file that cannot be read. On failure the
+    // file is as it was, byte for byte, and error says why.
     bool write(const std::vector<Entry>& entries, QString* error = nullptr);
     bool write(const QString& section, const QString& key, const QString& value,
                QString* error = nullptr) {

@@ -4,7 +4,9 @@
 #include "register/line_list.h"
 #include "support.h"
 
+#include <QLockFile>
 #include <filesystem>
+#include <sys/wait.h>
 #include <unistd.h>
 using namespace brelune;
 using namespace brelune::test;
@@ -200,6 +202,14 @@ private slots:
                     "ne peut pas être créé : le dossier « $R/cle » n'existe pas"));
         row("a link to nowhere", "$R/cle>$R/absent", "--dossier $R/cle",
             refused("$R/cle", "est un lien vers un dossier absent"));
+        const QString deep = "$R/" + QString(250, 'd') + '/' + QString(200, 'e');
+        row("path too long", deep + "/x", "--dossier " + deep,
+            refused(deep, "a un chemin trop long pour la base de données (plus de 400 octets)"));
+        row("no home", shared, "HOME=",
+            "|" + shared +
+                "|Aucun dossier personnel n'est connu (la variable HOME est vide ou relative) : "
+                "BRELUNE ne sait pas où garder ses fichiers.\nUn dossier peut être indiqué ainsi : "
+                "brelune --dossier CHEMIN");
         row("no file accepted", "", "--dossier /proc",
             refused("/proc", "n'accepte aucun fichier : un dossier du chemin est introuvable"));
     }
@@ -217,13 +227,18 @@ private slots:
                 writeFile(file, "x");
         }
         QVERIFY(QDir().mkpath(root + "/bin"));
-        qputenv("XDG_DATA_HOME", (root + "/xdg").toLocal8Bit());
+        const QByteArray home = qgetenv("HOME");
+        if (args == "HOME=") // nor XDG_DATA_HOME
+            qunsetenv("HOME"), args.clear();
+        else
+            qputenv("XDG_DATA_HOME", (root + "/xdg").toLocal8Bit());
         const QString current = QDir::currentPath();
         QDir::setCurrent(root);
         const StartFolders got = brelune::startFolders(
             ("brelune " + args.replace("$R", root)).split(' ', Qt::SkipEmptyParts), root + "/bin");
         QDir::setCurrent(current);
         qunsetenv("XDG_DATA_HOME");
+        qputenv("HOME", home);
         QCOMPARE(QStringList({got.dataDir, got.helpFile, got.problem}).join('|'),
                  start.replace("$R", root));
         // The run ends on a problem, once the user is told.
@@ -240,6 +255,36 @@ private slots:
             QCOMPARE(QDir(got.dataDir)
                          .entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                      QStringList());
+    }
+
+    // One running BRELUNE a data folder: a second start is told and ends; a lock left by a killed
+    // run, or a run in another folder, stands in no one's way.
+    void oneRunAFolder() {
+        QTemporaryDir a, b;
+        const pid_t killed = ::fork();
+        if (killed == 0) { // holds the lock, then ends without a word
+            QLockFile held(a.filePath(".brelune.lock"));
+            held.setStaleLockTime(0);
+            ::_exit(held.tryLock(0) ? 0 : 1);
+        }
+        int status = 1;
+        QVERIFY(::waitpid(killed, &status, 0) == killed && WIFEXITED(status) &&
+                WEXITSTATUS(status) == 0 && QFile::exists(a.filePath(".brelune.lock")));
+        ScriptedDialogs dialogs;
+        auto first = lockDataFolder(a.path(), dialogs);
+        QVERIFY(first && *first && lockDataFolder(b.path(), dialogs));
+        QCOMPARE(QFile::permissions(a.filePath(".brelune.lock")),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        QVERIFY(!lockDataFolder(a.path(), dialogs));
+        QCOMPARE(
+            dialogs.takeShown(),
+            QStringList{msg("BRELUNE", "exclamation", "OK",
+                            "BRELUNE est déjà ouvert avec les fichiers du dossier « " + a.path() +
+                                " ».\nRevenez à sa fenêtre, ou fermez-le avant d'ouvrir "
+                                "BRELUNE à nouveau.")});
+        first.reset(); // the first run ends
+        QVERIFY(lockDataFolder(a.path(), dialogs));
+        QVERIFY(dialogs.takeShown().isEmpty());
     }
 
     // The program in a folder where nothing can be written, run as an ordinary user (root writes

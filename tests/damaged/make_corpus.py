@@ -119,6 +119,9 @@ def databases():
     database("nulls.mdb", rows=[TWELVE_FIFTY, (None, None, None), ("2003-12-05", None, "RENT")],
              soldes=[(None, 125000)])
     database("wal.mdb", more="PRAGMA journal_mode = WAL;")
+    # A trigger that would wipe the book behind the next entry's back.
+    database("trigger.mdb", more="CREATE TRIGGER wipe AFTER INSERT ON En_cour BEGIN "
+             "DELETE FROM En_cour WHERE rowid <> new.rowid; UPDATE Soldes SET Bancaire = 0; END;")
 
 
 def configurations():
@@ -138,6 +141,11 @@ def configurations():
         .replace("Viande", "Vi\xc0\xafnde\x80"), encoding="latin-1")
     ini("utf16.ini", "\ufeff" + ini_text(), encoding="utf-16-le")
     ini("utf8-bom.ini", "\ufeff" + ini_text(), encoding="utf-8")
+    ini("utf16-unmarked.ini", ini_text(), encoding="utf-16-le")
+    write("utf16-odd.ini", ("\ufeff" + ini_text()).encode("utf-16-le") + b"\x00")
+    write("utf16-lone-surrogate.ini", ("\ufeff" + ini_text()).encode("utf-16-le")
+          .replace("Viande".encode("utf-16-le"), b"\x00\xd8" + "iande".encode("utf-16-le")))
+    ini("cr-lines.ini", ini_text().replace("\r\n", "\r"))
     ini("totals-words.ini", ini_text(totals="douze euros"))
     ini("totals-out-of-range.ini", ini_text().replace("montant(0)=0", "montant(0)=1e400")
         .replace("montant(1)=0", "montant(1)=-1e308").replace("montant(2)=0", "montant(2)=nan"))

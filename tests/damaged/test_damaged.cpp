@@ -24,6 +24,7 @@ struct Damaged {
 const QString kForeign = "ce fichier n'a pas les tables d'une base BRELUNE (En_cour et Soldes)";
 const QString kDamaged = "le fichier est endommagé";
 const QString kVerdicts = "Bon|Pas d'enregistrement";
+const QString kUnreadable = "ventiler, renommer, imprimer";
 const QString kFaux = msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
 const QRegularExpression kEnglish(
     "\\b(the|is|not|no|such|database|disk|malformed|error|failed|unable|file|cannot|constraint|"
@@ -136,6 +137,7 @@ private slots:
             {"payments.mdb", "Bon"},
             {"nulls.mdb", "Bon"},
             {"wal.mdb", "Bon"},
+            {"trigger.mdb", kDamaged},
             {"sound.ini", "gas - oil"},
             {"empty.ini", "Default", "ventiler"},
             {"binary.ini", "Default", "ventiler"},
@@ -151,7 +153,12 @@ private slots:
             {"total-at-the-limit.ini", "gas - oil", "ventiler"},
             {"dates-not-dates.ini", "gas - oil"},
             {"long-values.ini", QString(254, 'A')},
-            {"huge.ini.qz", "gas - oil"},
+            {"cr-lines.ini", "gas - oil"},
+            // Read as missing, and told: no change is offered on them.
+            {"huge.ini.qz", "Default", kUnreadable},
+            {"utf16-unmarked.ini", "Default", kUnreadable},
+            {"utf16-odd.ini", "Default", kUnreadable},
+            {"utf16-lone-surrogate.ini", "Default", kUnreadable},
         };
         QStringList files;
         for (const Damaged& d : rows) {
