@@ -2,10 +2,10 @@
 // and fuzz_replay, which runs them all over the corpus kept beside this file. A broken property
 // aborts.
 #include "allocation/ventil_store.h"
+#include "input/amount_reading.h"
 #include "platform/locale.h"
 #include "platform/money.h"
 #include "platform/profile_file.h"
-#include "register/amount_reading.h"
 
 #include <QDir>
 #include <QStringDecoder>

@@ -69,6 +69,8 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent) {
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setGeometry(twipsRect(4560, 1680, 1215, 375));
     connect(ok, &QPushButton::clicked, this, &Dialog::OKButton_Click);
+    pressedByEnter(ok);
+    closedByEscape(this);
     setFocusProxy(ok);
 }
 

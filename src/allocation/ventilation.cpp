@@ -2,10 +2,10 @@
 
 #include "allocation/strips.h"
 #include "allocation/ventil_store.h"
+#include "input/amount_reading.h"
+#include "input/key_filter.h"
 #include "platform/look.h"
 #include "platform/twips.h"
-#include "register/amount_reading.h"
-#include "register/key_filter.h"
 #include "reports/report_text.h"
 
 #include <QButtonGroup>
@@ -51,8 +51,24 @@ QLineEdit* textBox(QWidget* parent, const char* name, QRect geometry) {
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
     auto* b = make<QPushButton>(parent, name, geometry);
     b->setText(caption);
-    b->setAutoDefault(false); // Enter clicks nothing
+    pressedByEnter(b); // when it has the focus; Enter in a box clicks nothing
     return b;
+}
+
+// Sizes a label to its text, the blanks that end its lines included (a label
+// leaves them out, and the longest line would touch its border).
+void fitWithTrailingBlanks(QLabel* label) {
+    label->adjustSize();
+    const QFontMetrics metrics(label->font());
+    int whole = 0, trimmed = 0;
+    for (QString line : label->text().split(u'\n')) {
+        line.remove(u'\r');
+        whole = std::max(whole, metrics.horizontalAdvance(line));
+        while (line.endsWith(u' '))
+            line.chop(1);
+        trimmed = std::max(trimmed, metrics.horizontalAdvance(line));
+    }
+    label->resize(label->width() + whole - trimmed, label->height());
 }
 
 } // namespace
@@ -87,6 +103,7 @@ void Ventilation::buildControls() {
     auto* first =
         make<QRadioButton>(frame1_, "Option1_0", twipsRect(120, 240, 1215, kOptionHeight));
     first->setAutoFillBackground(true);
+    first->setBackgroundRole(QPalette::Window); // a button fills with its Button colour otherwise
     paint(first, QPalette::Window, kLightYellow);
     options_->addButton(first, 0);
     option1_.push_back(first);
@@ -116,11 +133,6 @@ void Ventilation::buildControls() {
     QFont fixed(QStringLiteral("Courier New"), 8);
     fixed.setStyleHint(QFont::TypeWriter);
     label3_->setFont(fixed);
-
-    setTabOrder(first, text1_);
-    setTabOrder(text1_, command1_);
-    setTabOrder(command1_, text2_);
-    setTabOrder(text2_, command2_);
 }
 
 void Ventilation::buildMenu() {
@@ -167,6 +179,8 @@ void Ventilation::Form_Load() {
     activateWindow();
     text1_->setFocus();
     setToolTips();
+    if (const auto problem = unreadableFile(ctx_))
+        tell(*problem);
 }
 
 void Ventilation::load_ventil() {
@@ -183,6 +197,7 @@ void Ventilation::load_ventil() {
                 twipsRect(120, 240 + (kOptionHeight + 5) * i, 1215, kOptionHeight));
             option->setPalette(option1_[0]->palette());
             option->setAutoFillBackground(true);
+            option->setBackgroundRole(QPalette::Window);
             option->show();
             options_->addButton(option, i);
             option1_.push_back(option);
@@ -191,11 +206,19 @@ void Ventilation::load_ventil() {
         option1_[std::size_t(i)]->setToolTip(kOptionTip);
     }
     option1_[std::size_t(num_ventil_)]->setChecked(true);
+    // The ten buttons are one stop of the tab order, before Text1: the chosen
+    // one takes Tab, the arrows move within the group.
+    for (QRadioButton* option : option1_)
+        option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    std::vector<QWidget*> order(option1_.begin(), option1_.end());
+    order.insert(order.end(), {text1_, command1_, text2_, command2_});
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void Ventilation::stat() {
     label3_->setText(statText(read_ventil(ctx_), ctx_.clock.today(), ctx_.locale));
-    label3_->adjustSize();
+    fitWithTrailingBlanks(label3_);
     const int width = label3_->x() + label3_->width() + twips(150);
     const int height =
         std::max(twips(kFrame1Height + 60), label3_->y() + label3_->height() + twips(60));
@@ -218,9 +241,12 @@ void Ventilation::setCaption(int i, const QString& name) {
     option1_[std::size_t(i)]->setText(QString(name).replace(u'&', QStringLiteral("&&")));
 }
 
-QString Ventilation::chosenCaption() const {
-    return option1_[std::size_t(num_ventil_)]->text().replace(QStringLiteral("&&"),
-                                                              QStringLiteral("&"));
+// The chosen category's name as the file holds it now, which its button then
+// shows too: the file may have changed since the window was opened.
+QString Ventilation::chosenCaption() {
+    const QString name = read_ventil(ctx_)[std::size_t(num_ventil_)].name;
+    setCaption(num_ventil_, name);
+    return name;
 }
 
 void Ventilation::tell(const VentilRefusal& refusal) {
@@ -236,9 +262,9 @@ void Ventilation::Text1_KeyPress(int& key) {
 }
 
 void Ventilation::Command1_Click() {
+    // The box shows the amount with a point while it is asked about.
     QString typed = text1_->text();
-    const qsizetype comma = typed.indexOf(u',');
-    if (comma >= 0) {
+    if (const qsizetype comma = typed.indexOf(u','); comma >= 0) {
         typed[comma] = u'.';
         text1_->setText(typed);
     }
@@ -274,6 +300,11 @@ void Ventilation::Command1_Click() {
 
 void Ventilation::Command2_Click() {
     const QString name = text2_->text();
+    if (const auto problem = unreadableFile(ctx_)) { // before any question
+        tell(*problem);
+        text2_->clear();
+        return;
+    }
     if (!conformingName(ctx_, name)) {
         ctx_.dialogs.message(QStringLiteral("Texte de ventilation non conforme !"), QString(),
                              Icon::None, Buttons::Ok);

@@ -57,7 +57,7 @@ private:
     void Text1_KeyPress(int& key);
     void tell(const VentilRefusal& refusal);
     void setCaption(int i, const QString& name);
-    QString chosenCaption() const;
+    QString chosenCaption();
 
     RunContext& ctx_;
     qint16 num_ventil_ = 0;

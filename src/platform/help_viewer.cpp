@@ -1,5 +1,7 @@
 #include "platform/help_viewer.h"
 
+#include "platform/look.h"
+
 #include <QFile>
 #include <QTextBrowser>
 #include <QUrl>
@@ -20,6 +22,7 @@ void QtHelpViewer::showHelp(const QString& path) {
         window_->setWindowTitle(QStringLiteral("BRELUNE - Aide"));
         window_->setAttribute(Qt::WA_DeleteOnClose);
         window_->resize(720, 560);
+        closedByEscape(window_);
     }
     if (shown_ != path || window_->document()->isEmpty()) {
         window_->setHtml(QString::fromUtf8(file.readAll()));

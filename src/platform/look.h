@@ -1,11 +1,13 @@
-// What the windows share of their look: the light yellow of the side windows
-// and the light cyan of their boxes, and menu items named like controls.
+// What the windows share of their look and feel: the light yellow of the
+// side windows and the light cyan of their boxes, menu items named like
+// controls, and the keys that press a button or close a window.
 #pragma once
 
 #include <QColor>
 #include <QPalette>
 #include <QString>
 
+class QAbstractButton;
 class QAction;
 class QMenu;
 class QWidget;
@@ -28,5 +30,11 @@ void centreOnScreen(QWidget* window);
 // it by; a separator's text is "-".
 QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption);
 void addMenuSeparator(QMenu* menu, const char* name);
+
+// Enter and keypad Enter press the button while it has the focus, as Space
+// does; it is no default button, so Enter elsewhere in its window leaves it be.
+void pressedByEnter(QAbstractButton* button);
+// Escape closes the window through the same path as its close box.
+void closedByEscape(QWidget* window);
 
 } // namespace brelune

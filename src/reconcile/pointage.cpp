@@ -1,10 +1,10 @@
 #include "reconcile/pointage.h"
 
+#include "input/amount_reading.h"
 #include "platform/look.h"
 #include "platform/twips.h"
 #include "reconcile/banner.h"
 #include "reconcile/pointage_texts.h"
-#include "register/amount_reading.h"
 #include "register/line_list.h"
 #include "register/register_line.h"
 
@@ -33,6 +33,7 @@ Pointage::Pointage(RunContext& context, QWidget* parent) : QWidget(parent), ctx_
     // The control frames are small: their texts need a small face to fit.
     setFont(QFont(QStringLiteral("Arial"), 8));
     buildControls();
+    closedByEscape(this);
 }
 
 void Pointage::buildControls() {
@@ -50,6 +51,7 @@ void Pointage::buildControls() {
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setGeometry(twipsRect(2880, 240, 1695, 375));
     connect(command1_, &QPushButton::clicked, this, &Pointage::Command1_Click);
+    pressedByEnter(command1_);
 
     image1_ = new QLabel(this);
     image1_->setObjectName(QStringLiteral("Image1"));
@@ -72,6 +74,7 @@ void Pointage::buildControls() {
     command2_->setObjectName(QStringLiteral("Command2"));
     command2_->setGeometry(twipsRect(3120, 2760, 1455, 375));
     connect(command2_, &QPushButton::clicked, this, &Pointage::Command2_Click);
+    pressedByEnter(command2_);
 }
 
 void Pointage::setToolTips() {

@@ -1,6 +1,6 @@
 // Setting the real or the bank balance by hand: the typed value replaces the
 // stored one, and the main window is loaded again.
-#include "register/amount_reading.h"
+#include "input/amount_reading.h"
 #include "register/register_view.h"
 
 namespace brelune {

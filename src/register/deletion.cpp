@@ -1,7 +1,7 @@
 // Searching operations by amount and deleting one of them: the search fills
 // List1 with the operations found (delete mode), and the next click on one
 // of its lines offers to delete that very operation.
-#include "register/amount_reading.h"
+#include "input/amount_reading.h"
 #include "register/line_list.h"
 #include "register/register_line.h"
 #include "register/register_view.h"

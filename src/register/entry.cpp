@@ -1,7 +1,7 @@
 // Entering an operation: the key filter of the amount box, the checks of the
 // input line and the recording of the operation with its effect on Réel.
-#include "register/amount_reading.h"
-#include "register/key_filter.h"
+#include "input/amount_reading.h"
+#include "input/key_filter.h"
 #include "register/register_view.h"
 
 #include <QComboBox>

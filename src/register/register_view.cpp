@@ -1,7 +1,8 @@
 #include "register/register_view.h"
 
+#include "input/key_filter.h"
+#include "platform/look.h"
 #include "register/balance_strip.h"
-#include "register/key_filter.h"
 #include "register/line_list.h"
 #include "register/register_line.h"
 
@@ -77,6 +78,7 @@ void RegisterView::buildControls() {
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setToolTip(QStringLiteral("Cliquez pour enregistrer votre opération"));
     connect(command1_, &QPushButton::clicked, this, &RegisterView::Command1_Click);
+    pressedByEnter(command1_);
 
     image3_ = new QLabel(this);
     image3_->setObjectName(QStringLiteral("Image3"));

@@ -55,6 +55,15 @@ private slots:
         child<QAction>(&main, "poin")->trigger(); // the reconciliation window in its place now
         child<QAction>(&main, "cesqui")->trigger();
         QCOMPARE(windows<Dialog>().size(), 1);
+        // Enter or keypad Enter on OK presses it; Escape closes the window as its close box does.
+        for (auto [key, modifier] : {std::pair(Qt::Key_Return, Qt::NoModifier),
+                                     {Qt::Key_Enter, Qt::KeypadModifier},
+                                     {Qt::Key_Escape, Qt::NoModifier}}) {
+            child<QAction>(&main, "cesqui")->trigger();
+            QTest::keyClick(child<QPushButton>(windows<Dialog>().value(0), "OKButton"), key,
+                            modifier);
+            QVERIFY(windows<Dialog>().isEmpty());
+        }
     }
 };
 

@@ -56,20 +56,28 @@ struct Visit {
     }
     void open() { child<QAction>(&main, "mencomptventil")->trigger(); }
     // Steps on the window: "yes" or "no" answers the next question; "o2" clicks Option1(2);
-    // "a text" types an amount and clicks "C'est bon"; "r text" types a name and clicks "O.K.".
+    // "a text" types an amount and clicks "C'est bon"; "r text" types a name and clicks "O.K.";
+    // "A text" and "R text" press Enter, and keypad Enter, on the button instead.
     void play(const QString& steps) {
         for (const QString& step : steps.split('|')) {
             const QString text = step.mid(2);
+            const QChar kind = step[0].toLower();
             if (step == "yes" || step == "no")
                 run.dialogs.script({step});
-            else if (step[0] == 'o')
+            else if (kind == 'o')
                 QTest::mouseClick(at(QString("Option1_%1").arg(step.mid(1))), Qt::LeftButton);
-            else if (step[0] == 'a')
+            else if (kind == 'a')
                 QTest::keyClicks(at("Text1"), text);
             else // no filter on names: any text, pasted or typed
                 at<QLineEdit>("Text2")->setText(text);
+            QWidget* button = at(kind == 'a' ? "Command1" : "Command2");
             if (step[0] == 'a' || step[0] == 'r')
-                QTest::mouseClick(at(step[0] == 'a' ? "Command1" : "Command2"), Qt::LeftButton);
+                QTest::mouseClick(button, Qt::LeftButton);
+            else if (step[0] == 'A' || step[0] == 'R') {
+                button->setFocus();
+                QTest::keyClick(button, kind == 'a' ? Qt::Key_Return : Qt::Key_Enter,
+                                kind == 'a' ? Qt::NoModifier : Qt::KeypadModifier);
+            }
         }
     }
     Ventilation* w() const { return main.ventilation(); }
@@ -146,6 +154,29 @@ private slots:
         QCOMPARE(numberText(-1.5e-252, u','), "-1,5E-252");
     }
 
+    // The file as it is at each command, whatever the window showed: a name changed by another
+    // hand is the one asked about and booked; a file that cannot be read is told, never written.
+    void fileChangedBehind() {
+        Visit v;
+        ProfileFile(v.run.iniPath()).write("venti", "texo(2)", "Loyer");
+        v.play("yes|o2|a 50");
+        QCOMPARE(v.run.shown(), QStringList{msg("confirmation", "none", "YesNo",
+                                                "Affecter : 50 € à la ventilation : Loyer")});
+        QCOMPARE(stored(v.run, "montant(2)") + ' ' + v.at<QRadioButton>("Option1_2")->text(),
+                 "50 Loyer");
+        const QByteArray unmarked("[\0v\0", 4);
+        writeFile(v.run.iniPath(), unmarked);
+        v.w()->close();
+        v.open();
+        v.play("a 5|r Fruits");
+        QCOMPARE(v.run.shown(),
+                 QStringList(3, msg("BRELUNE", "critical", "OK",
+                                    "Le fichier « $DIR/ptconte.ini » ne peut pas être lu : il est "
+                                    "écrit en UTF-16 sans marque d'ordre des octets.\r\nRien n'y "
+                                    "sera enregistré tant qu'il ne pourra pas être lu.")));
+        QCOMPARE(contents(v.run.iniPath()), unmarked);
+    }
+
     void flows_data() {
         QTest::addColumn<Flow>("f");
         auto flow = [](const char* tag, const char* edits, const QString& steps,
@@ -165,6 +196,8 @@ private slots:
         flow("0,00", "", "a 0,00", {msg(kAmount, "none", "OK", "montant nul")}, "montant(0)=0");
         flow("1,5,5 before any option", "", "yes|a 1,5,5", {ask("1,5", "gas - oil")},
              "montant(0)=1,5");
+        flow("Enter on the button", "", "yes|A 1.25", {ask("1,25", "gas - oil")},
+             "montant(0)=1,25");
         flow("-5 below zero", "montant(3)=2.5", "yes|o3|a -5", {ask("-5", "Huile")},
              "montant(3)=-2,5");
         flow("answered No", "montant(2)=3", "no|o2|a 12.5", {ask("12,5", "Viande")},
@@ -187,8 +220,8 @@ private slots:
         flow("same name, before any option", "montant(0)=4;datdebu(0)=01/01/2003",
              "yes|r gas - oil", {rename("gas - oil", "gas - oil")},
              "texo(0)=gas - oil;montant(0)=0;datdebu(0)=05/12/2003");
-        flow("blanks kept", "", "yes|r  Loisirs ", {rename(" Loisirs ", "gas - oil")},
-             "texo(0)= Loisirs ");
+        flow("blanks kept, keypad Enter on the button", "", "yes|R  Loisirs ",
+             {rename(" Loisirs ", "gas - oil")}, "texo(0)= Loisirs ");
         flow("a name with &", "", "yes|r Fruits & co|yes|a 1",
              {rename("Fruits & co", "gas - oil"), ask("1", "Fruits & co")}, "texo(0)=Fruits & co");
         flow("renaming answered No", "montant(2)=4", "no|o2|r Viandes",
@@ -240,17 +273,35 @@ private slots:
                         twipsRect(1680, 360, 3255, 735), twipsRect(2400, 720, 615, 375)}));
         QCOMPARE(v.at("Label2")->size(), v.at("Label2")->sizeHint()); // sized to its two lines
         QCOMPARE(v.w()->palette().color(QPalette::Window), QColor(255, 255, 192));
+        const QImage option = v.at("Option1_9")->grab().toImage(); // "Manu" ends far from the edge
+        QCOMPARE(option.pixelColor(option.width() - 1, option.height() / 2), QColor(255, 255, 192));
         QCOMPARE(v.at("Text2")->palette().color(QPalette::Base), QColor(192, 255, 255));
         // Fitted around the summary.
         const QWidget* label3 = v.at("Label3");
         QCOMPARE(v.w()->centralWidget()->width(), label3->geometry().right() + 1 + twips(150));
         QCOMPARE(v.at("Image1_2")->width(), v.w()->centralWidget()->width());
         QVERIFY(v.w()->centralWidget()->height() > v.at("Frame1")->geometry().bottom());
-        QStringList tabs;
-        for (QWidget* w = v.at("Option1_0"); tabs.size() < 5; w = w->nextInFocusChain())
-            if (w->focusPolicy() & Qt::TabFocus)
-                tabs << w->objectName();
-        QCOMPARE(tabs.join(' '), "Option1_0 Text1 Command1 Text2 Command2");
+        // Sized with the blanks that end its lines.
+        const QFontMetrics metrics(label3->font());
+        for (const QString& line : v.at<QLabel>("Label3")->text().split("\r\n"))
+            QVERIFY(label3->contentsRect().width() >= metrics.horizontalAdvance(line));
+        // The option buttons are one stop of the tab order, the chosen one.
+        auto tabs = [&] {
+            v.at("Text1")->setFocus();
+            QStringList stops;
+            while (stops.size() < 6) {
+                stops << v.w()->focusWidget()->objectName();
+                QTest::keyClick(v.w()->focusWidget(), Qt::Key_Tab);
+            }
+            return stops.join(' ');
+        };
+        QCOMPARE(tabs(), "Text1 Command1 Text2 Command2 Option1_0 Text1");
+        // The arrows move within the group, and choose (in the active window, once shown).
+        QCoreApplication::processEvents();
+        v.at("Option1_0")->setFocus();
+        QTest::keyClick(v.at("Option1_0"), Qt::Key_Down);
+        QCOMPARE(v.w()->focusWidget()->objectName() + ' ' + QString::number(v.w()->num_ventil()),
+                 "Option1_1 1");
 
         // A user allots 12,50 to Viande and -2 to Huile, renames Manu, and comes back.
         v.play("yes|o2|a 12,50|yes|o3|a -2|yes|o9|r Loisirs");
@@ -264,6 +315,7 @@ private slots:
                      stored(v.run, "texo(9)"),
                  "12,5 -2 Loisirs");
         QVERIFY(v.at<QRadioButton>("Option1_9")->isChecked()); // the category chosen last
+        QCOMPARE(tabs(), "Text1 Command1 Text2 Command2 Option1_9 Text1");
         // Printed as the summary was last built; the help is the program's.
         child<QAction>(v.w(), "menimprim")->trigger();
         child<QAction>(v.w(), "menu_aide")->trigger();
@@ -273,14 +325,16 @@ private slots:
                                   v.at<QLabel>("Label3")->text() + "\r\n",
                               "6|     BRELUNE, décembre 02"}));
         QCOMPARE(v.run.help.shown, QStringList{v.run.dir.path() + "/brelune.hlp"});
-        // A renaming that ptconte.ini cannot take is told, and the name on screen stays.
+        // A renaming that the disk cannot take is told, and the name on screen stays.
         v.run.shown();
-        QVERIFY(QFile::remove(v.run.iniPath()) && QDir().mkdir(v.run.iniPath()));
-        v.play("yes|r Fruits");
-        const QStringList told = v.run.shown();
-        QVERIFY(told.size() == 2 &&
-                told[1].startsWith("message|BRELUNE|critical|OK|Le fichier « "
-                                   "$DIR/ptconte.ini » ne peut pas être écrit"));
+        {
+            const SmallFileLimit full(4);
+            v.play("yes|r Fruits");
+        }
+        QCOMPARE(v.run.shown().value(1),
+                 msg("BRELUNE", "critical", "OK",
+                     "Le fichier « $DIR/ptconte.ini » ne peut pas être écrit : le fichier dépasse "
+                     "la taille permise.\r\nRien n'a été enregistré."));
         QCOMPARE(v.at<QRadioButton>("Option1_9")->text(), "Loisirs");
         child<QAction>(v.w(), "mnquit")->trigger();
         QVERIFY(v.main.isVisible() && !v.w()->isVisible());

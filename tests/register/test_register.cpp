@@ -2,7 +2,7 @@
 // window's refresh and balance strip, typing an amount, entering an operation, setting the
 // balances, searching by amount and deleting.
 #include "app/frmcompte.h"
-#include "register/amount_reading.h"
+#include "input/amount_reading.h"
 #include "register/line_list.h"
 #include "register/register_line.h"
 #include "register/register_view.h"
@@ -71,7 +71,8 @@ struct Book {
     QLabel* label(int i) const { return child<QLabel>(&frame, QString("Label1_%1").arg(i)); }
     QStringList shown() { return run.shown(); }
     void menu(const char* item) { child<QAction>(&frame, item)->trigger(); }
-    // Types "date|amount|payment" as a user does and clicks Enregistrer.
+    // Types "date|amount|payment" as a user does and clicks Enregistrer, or presses the key named
+    // after a fourth "|" on it.
     void enter(const QString& line) {
         const QStringList f = line.split('|');
         text1()->setText(f[1]); // the amount box's filter aside
@@ -80,7 +81,13 @@ struct Book {
             for (const QChar c : f[i == 1 ? 0 : 2]) // letters outside ASCII too
                 QTest::sendKeyEvent(QTest::Click, combo(i), Qt::Key_unknown, c, Qt::NoModifier);
         }
-        QTest::mouseClick(child<QPushButton>(&frame, "Command1"), Qt::LeftButton);
+        auto* button = child<QPushButton>(&frame, "Command1");
+        button->setFocus();
+        if (f.value(3) == "Return" || f.value(3) == "Enter")
+            QTest::keyClick(button, f[3] == "Return" ? Qt::Key_Return : Qt::Key_Enter,
+                            f[3] == "Return" ? Qt::NoModifier : Qt::KeypadModifier);
+        else
+            QTest::mouseClick(button, Qt::LeftButton);
     }
     // Selects lines of List1 as a click or a drag does; the event loop delivers the selection.
     void select(std::initializer_list<int> rows) {
@@ -126,7 +133,9 @@ private slots:
     void amountReading_data() {
         QTest::addColumn<Reading>("r");
         row<Reading>("12.50", {"12.50", "no|12,5|12,5"});
-        row<Reading>("comma stops", {"12,50", "no|12|12"});
+        row<Reading>("decimal comma", {"12,50", "no|12,5|12,5"});
+        row<Reading>("second point stops", {"1.2.3", "no|1,2|1,2"});
+        row<Reading>("second comma stops", {"1,2,3", "no|1,2|1,2"});
         row<Reading>("blanks dropped", {" 1 2.5\t", "no|12,5|12,5"});
         row<Reading>("no-break and thin spaces",
                      {"1\u00A0234\u202F567.8\u2009", "no|1234567,8|1234567,8"});
@@ -278,12 +287,17 @@ private slots:
               {"En_cour!", "erreur inattendue de la base de données (code 1)"}})
             QTest::addRow("%s refuses", table) << Entry{
                 .line = "05/12/2003|12|CB", .dialogs = {dbProblem(reason, true)}, .failing = table};
-        row<Entry>("five letters, comma ends",
-                   {"05/12/2003|4,50|Prélè", {}, "2003-12-05 4 PRÉLÈ", "-4", "4,00 €______PRÉLÈ"});
+        row<Entry>("five letters, decimal comma, Return on the button",
+                   {"05/12/2003|12,50|Prélè|Return",
+                    {},
+                    "2003-12-05 12.5 PRÉLÈ",
+                    "-12.5",
+                    "12,50 €_____PRÉLÈ"});
         row<Entry>("negative, no completion",
                    {"05/12/2003|-5|RE", {}, "2003-12-05 -5 RE", "5", "-5,00 €_____RE"});
-        row<Entry>("RENT, blanks around",
-                   {"01/12/2003|20| rEnT ", {}, "2003-12-01 20 RENT", "20", "20,00 €_____RENT"});
+        row<Entry>(
+            "RENT, blanks around, keypad Enter on the button",
+            {"01/12/2003|20| rEnT |Enter", {}, "2003-12-01 20 RENT", "20", "20,00 €_____RENT"});
         row<Entry>("en 12/1/2003",
                    {"12/1/2003|7.25|Ch", {}, "2003-12-01 7.25 CH", "-7.25", "7.25 €______CH"});
     }
@@ -309,7 +323,8 @@ private slots:
     void amountPrompts_data() {
         QTest::addColumn<Prompt>("s");
         const QStringList searchTwice{kSearchInput, kSearchZero, kSearchInput, kSearchZero};
-        row<Prompt>("negative, comma ends", {"Sbanc", {"-1234,56"}, {kBanc, kFaux}, "3 -1234"});
+        row<Prompt>("réel, decimal comma", {"Sréel", {"1520,35"}, {kReel, kFaux}, "1520.35 2"});
+        row<Prompt>("bancaire, decimal comma", {"Sbanc", {"1520,35"}, {kBanc, kFaux}, "3 1520.35"});
         row<Prompt>("default text, then No",
                     {"Sréel", {"Un Milliard", "no"}, {kReel, kSoldeZero}, "3 2"});
         row<Prompt>("cancelled, then No", {"Sbanc", {"cancel", "no"}, {kBanc, kSoldeZero}, "3 2"});
@@ -347,9 +362,10 @@ private slots:
         QTest::addColumn<Deletion>("d");
         const QStringList three(3, "05/12/2003 ---> 12,5    ---> CB");
         row<Deletion>("second of three equal", {"12.5", "12,5", three, 1, "1 3 4 5 6", "22.25"});
+        row<Deletion>("decimal comma", {"12,50", "12,5", three, 0, "2 3 4 5 6", "22.25"});
         row<Deletion>(
-            "comma searches the whole part",
-            {"40,75", "40", {"01/12/2003 ---> 40      ---> RENT"}, 0, "1 2 3 5 6", "-30.25"});
+            "40, written on seven places",
+            {"40", "40", {"01/12/2003 ---> 40      ---> RENT"}, 0, "1 2 3 5 6", "-30.25"});
         row<Deletion>(
             "negative",
             {"-7.25", "-7,25", {"04/12/2003 ---> -7,25   ---> CB"}, 0, "1 2 3 4 6", "2.5"});

@@ -3,19 +3,24 @@
 #pragma once
 
 #include "app/data_files.h"
+#include "input/amount_reading.h"
 #include "platform/account_db.h"
 #include "platform/dialogs.h"
 #include "platform/money.h"
 #include "platform/run_context.h"
-#include "register/amount_reading.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 #include <QtWidgets>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+#include <csignal>
 #include <functional>
 #include <stdexcept>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace brelune::test {
 
@@ -205,16 +210,58 @@ public:
     }
     QString ids() const { return select("SELECT rowid FROM En_cour ORDER BY rowid").join(' '); }
     QString soldes() const { return select(R"(SELECT * FROM Soldes)").value(0, "none"); }
-    // Triggers that make every change of the named table fail; with "!" after the name, on an
-    // engine error that has no French words of its own.
+    // Makes every row written into the named table fail, as the engine may refuse one: the table
+    // is made again, rows and ids kept, with a check no row written passes; with "!" after the
+    // name, on an engine error that has no French words of its own. Deletions still work.
     void failChangesOf(const QString& table) const {
         const bool engine = table.endsWith('!');
-        for (const char* event : {"INSERT", "UPDATE", "DELETE"})
-            exec(QStringLiteral("CREATE TRIGGER fail_%2 BEFORE %2 ON %1 BEGIN %3; END")
-                     .arg(table.chopped(engine), event,
-                          engine ? "INSERT INTO nowhere VALUES (1)"
-                                 : "SELECT RAISE(ABORT, 'refused')"));
+        const QString name = table.chopped(engine);
+        const QString columns =
+            name == "Soldes" ? R"("Réel", Bancaire)" : R"("Date", Montant, Payement)";
+        exec(QStringLiteral("PRAGMA ignore_check_constraints = ON; BEGIN;"
+                            "CREATE TABLE refusing (%1, CHECK (%2(coalesce(%1, 0)) IS NULL));"
+                            "INSERT INTO refusing (rowid, %1) SELECT rowid, %1 FROM %3;"
+                            "DROP TABLE %3; ALTER TABLE refusing RENAME TO %3; COMMIT;")
+                 .arg(columns, engine ? "json" : "", name));
     }
+};
+
+// For as long as it lives, files are reached with an ordinary user's rights: root's accesses are
+// checked as nobody's (its own folders must then be open to others).
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser() {
+        if (root_)
+            ::setfsgid(65534), ::setfsuid(65534);
+    }
+    ~AsOrdinaryUser() {
+        if (root_)
+            ::setfsuid(0), ::setfsgid(0);
+    }
+
+private:
+    const bool root_ = ::geteuid() == 0;
+};
+
+// For as long as it lives, no file may grow past this many bytes (0: no limit), so that a write
+// fails as on a full disk.
+class SmallFileLimit {
+public:
+    explicit SmallFileLimit(rlim_t bytes) : set_(bytes > 0) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        ::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the process
+        const rlimit small{bytes, old_.rlim_max};
+        if (set_)
+            ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~SmallFileLimit() {
+        if (set_)
+            ::setrlimit(RLIMIT_FSIZE, &old_);
+    }
+
+private:
+    bool set_;
+    rlimit old_;
 };
 
 // A whole file's bytes (empty when it cannot be read), and a file written with exactly these bytes.

@@ -1,4 +1,4 @@
-#include "register/key_filter.h"
+#include "input/key_filter.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

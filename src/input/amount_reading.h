@@ -1,9 +1,9 @@
 // The one rule for reading an amount the user typed: blanks of every kind
-// dropped, an optional sign, digits, an optional point and digits, an
-// optional exponent; the first other character (a comma included) ends the
-// number, and a text that does not begin with a number reads as 0. The
-// number is kept exactly as typed, so that "is it zero" is asked before any
-// rounding.
+// dropped, an optional sign, digits, an optional decimal separator (point or
+// comma, whichever comes first) and digits, an optional exponent; the first
+// other character (a second separator included) ends the number, and a text
+// that does not begin with a number reads as 0. The number is kept exactly
+// as typed, so that "is it zero" is asked before any rounding.
 #pragma once
 
 #include "platform/account_db.h"

@@ -1,4 +1,4 @@
-#include "register/amount_reading.h"
+#include "input/amount_reading.h"
 
 #include <cstdlib>
 #include <limits>
@@ -47,7 +47,8 @@ TypedAmount readAmount(const QString& input) {
         a.negative = text[i++] == QLatin1Char('-');
     while (i < text.size() && isDigit(text[i]))
         a.digits += text[i++];
-    if (i < text.size() && text[i] == QLatin1Char('.')) {
+    // A French user types "12,50" as others type "12.50".
+    if (i < text.size() && (text[i] == QLatin1Char('.') || text[i] == QLatin1Char(','))) {
         ++i;
         while (i < text.size() && isDigit(text[i])) {
             a.digits += text[i++];
