@@ -118,7 +118,7 @@ void Frmcompte::inprim_Click() {
         ctx_.showDbProblem(e, false); // nothing printed
         return;
     }
-    printReport(ctx_, accountReportText(data, ctx_.clock.today(), ctx_.locale), 12);
+    printAccountReport(ctx_, std::move(data));
 }
 
 void Frmcompte::helpp_Click() {

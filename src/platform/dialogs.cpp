@@ -85,9 +85,14 @@ QString QtDialogs::openFile(const QString& title, const QString& filterName, con
 
 QString QtDialogs::saveFile(const QString& title, const QString& filterName, const QString& pattern,
                             const QString& initialDir) {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, initialDir,
-                                        qtFilter(filterName, pattern), nullptr,
-                                        QFileDialog::DontUseNativeDialog);
+    QFileDialog box(QApplication::activeWindow(), title, initialDir, qtFilter(filterName, pattern));
+    box.setOption(QFileDialog::DontUseNativeDialog);
+    box.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without the extension gets it before the dialog asks
+    // whether to replace an existing file: it asks about the file written.
+    if (pattern.startsWith(QStringLiteral("*.")))
+        box.setDefaultSuffix(pattern.mid(2));
+    return box.exec() == QDialog::Accepted ? box.selectedFiles().value(0) : QString();
 }
 
 } // namespace brelune

@@ -6,6 +6,9 @@ namespace brelune {
 
 namespace {
 
+const QString kFont = QStringLiteral("courier New");
+constexpr int kBodySize = 10;
+constexpr int kCreditSize = 6;
 const QString kArrow = QStringLiteral(" ---> ");
 const QString kMargin(5, u' ');
 
@@ -18,51 +21,83 @@ QString reportHeader(QDate today, const Locale& locale) {
     return kMargin + QStringLiteral("Données fournies par BRELUNE le ") + locale.formatDate(today);
 }
 
+QString creditLine(int indent) {
+    return QString(indent, u' ') + QStringLiteral("BRELUNE, décembre 02");
+}
+
 } // namespace
 
-QString accountReportText(const RegisterData& data, QDate today, const Locale& locale) {
-    const QChar dec = locale.decimal();
-    // One text built in place, its lines each ended by "\r\n": a book of a
-    // million operations makes a text of some 90 MB, never held twice.
-    QString out;
-    out.reserve(qsizetype(data.operations.size()) * 48 + 512);
-    const auto line = [&out](const QString& text = {}) { out += text + QLatin1String("\r\n"); };
-    line();
-    line();
-    line();
-    line(reportHeader(today, locale));
-    line();
-    line(QString(8, u' ') + QStringLiteral("Date") + kMargin + QStringLiteral("Montant") +
-         QString(6, u' ') + QStringLiteral("Payement"));
-    if (data.operations.empty()) {
-        line(QStringLiteral("Il n'y a pas d'enregistrement en cours"));
-        line();
-    } else {
-        std::optional<Money> total = Money();
-        for (const Operation& op : data.operations) {
-            out += kMargin;
-            appendOperationDate(out, op, locale);
-            line(kArrow + op.montant.eurosTight(dec).leftJustified(9) + kArrow + op.payement);
-            if (total)
-                total = op.isIncome() ? total->plus(op.montant) : total->minus(op.montant);
-        }
-        line();
-        line();
-        line(kMargin + QStringLiteral("Différence recettes/dépenses : ") + tight(total, dec));
-    }
-    line();
-    if (data.soldes) {
-        const auto& s = *data.soldes;
+AccountReport::AccountReport(RegisterData data, QDate today, const Locale& locale)
+    : data_(std::move(data)),
+      locale_(locale), head_{{},
+                             {},
+                             {},
+                             reportHeader(today, locale),
+                             {},
+                             QString(8, u' ') + QStringLiteral("Date") + kMargin +
+                                 QStringLiteral("Montant") + QString(6, u' ') +
+                                 QStringLiteral("Payement")} {
+    count_ = head_.size() + qsizetype(data_.operations.size()) + tail(Money()).size();
+}
+
+QStringList AccountReport::tail(const std::optional<Money>& total) const {
+    const QChar dec = locale_.decimal();
+    QStringList lines;
+    if (data_.operations.empty())
+        lines << QStringLiteral("Il n'y a pas d'enregistrement en cours") << QString();
+    else
+        lines << QString() << QString()
+              << kMargin + QStringLiteral("Différence recettes/dépenses : ") + tight(total, dec);
+    lines << QString();
+    if (data_.soldes) {
+        const auto& s = *data_.soldes;
         const auto difference =
             s.reel && s.bancaire ? s.bancaire->minus(*s.reel) : std::optional<Money>();
-        line(kMargin + QStringLiteral("Solde réel : ") + tight(s.reel, dec));
-        line(kMargin + QStringLiteral("Solde bancaire : ") + tight(s.bancaire, dec));
-        line();
-        line(kMargin + QStringLiteral("Différence des soldes : ") + tight(difference, dec));
+        lines << kMargin + QStringLiteral("Solde réel : ") + tight(s.reel, dec)
+              << kMargin + QStringLiteral("Solde bancaire : ") + tight(s.bancaire, dec) << QString()
+              << kMargin + QStringLiteral("Différence des soldes : ") + tight(difference, dec);
     } else {
-        line(kMargin + QStringLiteral("les soldes n'ont pas été entrés"));
+        lines << kMargin + QStringLiteral("les soldes n'ont pas été entrés");
     }
-    return out;
+    // The body is printed as one statement, which ends with a line break of
+    // its own after the body's last.
+    return lines << QString() << creditLine(12);
+}
+
+bool AccountReport::next(QString& text, int& pointSize) {
+    const qsizetype operations = qsizetype(data_.operations.size());
+    const qsizetype i = line_++;
+    pointSize = kBodySize;
+    if (i < head_.size()) {
+        text = head_[i];
+    } else if (i < head_.size() + operations) {
+        const Operation op = data_.operations.at(std::size_t(i - head_.size()));
+        text = kMargin;
+        appendOperationDate(text, op, locale_);
+        text += kArrow + op.montant.eurosTight(locale_.decimal()).leftJustified(9) + kArrow +
+                op.payement;
+        if (total_)
+            total_ = op.isIncome() ? total_->plus(op.montant) : total_->minus(op.montant);
+    } else {
+        if (tail_.isEmpty())
+            tail_ = tail(total_);
+        const qsizetype t = i - head_.size() - operations;
+        if (t >= tail_.size()) {
+            line_ = i; // stays at the end
+            return false;
+        }
+        text = tail_[t];
+        if (t + 1 == tail_.size())
+            pointSize = kCreditSize;
+    }
+    return true;
+}
+
+void printAccountReport(const RunContext& ctx, RegisterData data) {
+    if (!ctx.printer)
+        return;
+    AccountReport report(std::move(data), ctx.clock.today(), ctx.locale);
+    ctx.printer->printLines(kFont, report);
 }
 
 QString allocationReportText(const QString& summary, QDate today, const Locale& locale) {
@@ -73,9 +108,8 @@ QString allocationReportText(const QString& summary, QDate today, const Locale& 
 void printReport(const RunContext& ctx, const QString& body, int creditIndent) {
     if (!ctx.printer)
         return;
-    ctx.printer->print(QStringLiteral("courier New"),
-                       {{body + QStringLiteral("\r\n"), 10},
-                        {QString(creditIndent, u' ') + QStringLiteral("BRELUNE, décembre 02"), 6}});
+    ctx.printer->print(kFont, {{body + QStringLiteral("\r\n"), kBodySize},
+                               {creditLine(creditIndent), kCreditSize}});
 }
 
 void showHelpFile(const RunContext& ctx) {

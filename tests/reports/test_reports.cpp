@@ -1,13 +1,63 @@
 // The printed reports, their printing for real as a PDF where there is no printer, and the help.
 #include "app/frmcompte.h"
+#include "platform/safe_file.h"
 #include "reports/report_text.h"
 #include "support.h"
 
+#include <QPrinter>
 #include <QPrinterInfo>
+#include <array>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 using namespace brelune;
 using namespace brelune::test;
 
 const QString kCredit = "6|            BRELUNE, décembre 02";
+
+// A page's lines that hold text, blanks squeezed, one a line.
+QString squeezed(const QStringList& lines) {
+    QString out;
+    for (const QString& line : lines)
+        out += line.simplified().isEmpty() ? "" : line.simplified() + '\n';
+    return out;
+}
+
+// Each page's text as the text engine lays the blocks out in one document on the printer's page:
+// the layout that the report printer keeps without making such a document.
+QStringList documentPages(const std::vector<PrintBlock>& blocks) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageMargins(QMarginsF(15, 36, 36, 36), QPageLayout::Point);
+    QTextDocument doc;
+    doc.documentLayout()->setPaintDevice(&printer);
+    doc.setDocumentMargin(0);
+    QTextCursor cursor(&doc);
+    bool first = true;
+    for (const PrintBlock& b : blocks) {
+        QTextCharFormat format;
+        format.setFont(QFont("courier New", b.pointSize));
+        format.setFontStyleHint(QFont::TypeWriter);
+        for (const QString& line : b.text.chopped(b.text.endsWith("\r\n") ? 2 : 0).split("\r\n")) {
+            if (!std::exchange(first, false))
+                cursor.insertBlock();
+            cursor.insertText(line, format);
+        }
+    }
+    // Once the text is in: laid out as its text comes, a document breaks its pages elsewhere.
+    doc.setPageSize(printer.pageRect(QPrinter::DevicePixel).size());
+    QList<QStringList> pages(doc.pageCount());
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (int i = 0; i < b.layout()->lineCount(); ++i) {
+            const QTextLine line = b.layout()->lineAt(i);
+            pages[int((b.layout()->position().y() + line.y()) / doc.pageSize().height())]
+                << b.text().mid(line.textStart(), line.textLength());
+        }
+    QStringList texts;
+    for (const QStringList& page : pages)
+        texts << squeezed(page);
+    return texts;
+}
 
 class TestReports : public QObject {
     Q_OBJECT
@@ -58,20 +108,24 @@ private slots:
         QCOMPARE(run.shown().last(), dbProblem(kGone));
     }
 
-    // With no printer, the user is offered a PDF; the PDF holds every line, on as many pages
-    // as it takes.
+    // With no printer, the user is offered a PDF; each line of the PDF is on the page where a
+    // document of all the lines would have it, wrapped where it wraps, and only there.
     void pdfWithoutPrinter() {
         if (!QPrinterInfo::defaultPrinter().isNull())
             QSKIP("a printer is installed here: nothing is printed by the tests");
         TestRun run;
         QtReportPrinter printer(run.dialogs, run.clock);
-        QStringList lines;
-        for (int i = 1; i <= 160; ++i)
-            lines << QString("     ligne %1 ").arg(i) + QString(i == 3 ? 150 : 0, 'x');
-        const std::vector<PrintBlock> report{{lines.join("\r\n") + "\r\n", 10}, {"     fin", 6}};
+        QStringList big, small; // every 6th or 5th line empty; lines wrapped at spaces or anywhere
+        for (int i = 1; i <= 300; ++i)
+            big << QString(i % 6 ? "     ligne %1 " : "").arg(i) +
+                       (i % 7 ? QString(i % 11 ? 0 : 150, 'x') : QString("mot ").repeated(i % 40));
+        for (int i = 1; i <= 200; ++i)
+            small << QString(i % 5 ? "   é€ %1 " : "").arg(i).repeated(i % 13);
+        const std::vector<PrintBlock> report{{"\r\n\r\n" + big.join("\r\n") + "\r\n", 10},
+                                             {small.join("\r\n"), 6}};
         const QString pdf = run.dir.filePath("rapport.pdf");
-        run.dialogs.script({"cancel", pdf, run.dir.filePath("no/such/folder.pdf")});
-        for (int i = 0; i < 3; ++i)
+        run.dialogs.script({"cancel", pdf});
+        for (int i = 0; i < 2; ++i)
             printer.print("courier New", report);
         const QString offer = msg("Impression", "exclamation", "OK",
                                   "Aucune imprimante n'est installée sur cet ordinateur.\r\nVous "
@@ -79,18 +133,122 @@ private slots:
         const QString save = "save|Enregistrer le document en PDF|Document PDF|*.pdf|DOCS/BRELUNE "
                              "2003-12-05.pdf"; // DOCS: the user's documents folder, or home
         QCOMPARE(run.dialogs.takeShown().replaceInStrings(QRegularExpression("\\|/.*/"), "|DOCS/"),
-                 QStringList({offer, save, offer, save, offer, save,
-                              msg("Impression", "critical", "OK",
-                                  "Le fichier « " + run.dir.filePath("no/such/folder.pdf") +
-                                      " » n'a pas pu être écrit : le dossier est introuvable ou "
-                                      "protégé.")}));
+                 QStringList({offer, save, offer, save}));
         QProcess text;
         text.start("pdftotext", {"-layout", pdf, "-"});
         QVERIFY2(text.waitForFinished(), "pdftotext is needed");
-        const QString out = QString::fromUtf8(text.readAllStandardOutput());
-        QCOMPARE(out.count(QChar(12)), 3); // three pages
-        QVERIFY(out.contains("ligne 1\n") && out.contains("ligne 160\n") && out.contains("fin"));
-        QCOMPARE(out.count('x'), 150); // a line too long for the page, carried over whole
+        QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QChar(12));
+        pages.removeLast(); // after the last page's end
+        for (QString& page : pages)
+            page = squeezed(page.split('\n'));
+        QCOMPARE(pages, documentPages(report));
+    }
+
+    // Each row: whether a file of the PDF's name is there (mode 0640), the name the save dialog
+    // gives, the answer to a question or what befalls the writing of a long report, the question
+    // or the reason of the failure then told, and whether the PDF took the name.
+    void pdfFile_data() {
+        QTest::addColumn<QString>("r");
+        row<QString>("new", "|rapport.pdf|||yes");
+        row<QString>("replaced", "yes|rapport.pdf|||yes");
+        row<QString>("typed bare, replaced", "yes|rapport|yes|ask|yes");
+        row<QString>("typed bare, kept", "yes|rapport|no|ask|");
+        row<QString>("typed bare, new", "|rapport|||yes");
+        row<QString>("disk full", "yes|rapport.pdf|full|le fichier dépasse la taille permise|");
+        row<QString>("cancelled", "yes|rapport.pdf|cancel||");
+        row<QString>("no folder", "|no/rapport.pdf||un dossier du chemin est introuvable|");
+    }
+    void pdfFile() {
+        QFETCH(QString, r);
+        const QString earlier = r.section('|', 0, 0), name = r.section('|', 1, 1),
+                      event = r.section('|', 2, 2), told = r.section('|', 3, 3);
+        if (!QPrinterInfo::defaultPrinter().isNull())
+            QSKIP("a printer is installed here: nothing is printed by the tests");
+        TestRun run;
+        QtReportPrinter printer(run.dialogs, run.clock);
+        const QString pdf = run.dir.filePath("rapport.pdf");
+        if (!earlier.isEmpty()) {
+            writeFile(pdf, "earlier");
+            QFile::setPermissions(pdf, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        }
+        run.dialogs.script(
+            QStringList{run.dir.filePath(name), event}.mid(0, told == "ask" ? 2 : 1));
+        // What the first turn of the event loop finds while the report prints: its progress
+        // window already up, and no line printed yet.
+        QString seen;
+        QTimer firstTurn;
+        firstTurn.setSingleShot(true);
+        firstTurn.callOnTimeout([&] {
+            for (QProgressDialog* p : windows<QProgressDialog>()) {
+                seen = p->windowTitle() + '|' + p->labelText() + '|' +
+                       p->findChild<QPushButton*>()->text() + '|' + QString::number(p->value());
+                if (event == "cancel")
+                    p->cancel();
+            }
+        });
+        firstTurn.start(0);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const auto xfsz = signal(SIGXFSZ, SIG_IGN);
+        if (event == "full")
+            setrlimit(RLIMIT_FSIZE, std::array{rlimit{20000, limit.rlim_max}}.data());
+        printer.print("courier New", {{QString("     ligne\r\n").repeated(2000), 10}});
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, xfsz);
+        const QString ask = msg("Impression", "question", "YesNo",
+                                "Le fichier « $DIR/rapport.pdf » existe déjà.\r\nVoulez-vous le "
+                                "remplacer ?");
+        const QString failed =
+            msg("Impression", "critical", "OK",
+                "Le fichier « $DIR/" + name + " » n'a pas pu être écrit : " + told + ".");
+        QCOMPARE(run.shown().mid(2),
+                 QStringList(told.isEmpty() ? 0 : 1, told == "ask" ? ask : failed));
+        QCOMPARE(seen, event == "no" || name.contains('/')
+                           ? ""
+                           : "Impression|Impression en cours…|Annuler|0");
+        const bool written = r.endsWith("yes");
+        QCOMPARE(QDir(run.dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList(written || !earlier.isEmpty() ? 1 : 0, "rapport.pdf"));
+        const QByteArray bytes = contents(pdf);
+        struct stat st {};
+        QVERIFY(!written ? bytes == (earlier.isEmpty() ? "" : "earlier")
+                         : bytes.startsWith("%PDF") && bytes.trimmed().endsWith("%%EOF") &&
+                               ::stat(QFile::encodeName(pdf), &st) == 0 &&
+                               (st.st_mode & 0777) == (earlier.isEmpty() ? umaskMode() : 0640));
+    }
+
+    // The real save dialog adds ".pdf" to a name typed without it, then asks whether to replace
+    // the file of that name; answered No, it stays up, and is cancelled here.
+    void saveDialog_data() {
+        QTest::addColumn<QString>("answer");
+        row<QString>("yes", "keep.pdf");
+        row<QString>("no", "");
+    }
+    void saveDialog() {
+        QFETCH(QString, answer);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("keep.pdf"), "earlier");
+        QStringList asked;
+        bool typed = false;
+        QTimer user;
+        user.callOnTimeout([&] {
+            if (const auto boxes = windows<QMessageBox>(); !boxes.isEmpty()) {
+                asked << boxes[0]->text();
+                boxes[0]->button(answer.isEmpty() ? QMessageBox::No : QMessageBox::Yes)->click();
+            } else if (const auto files = windows<QFileDialog>(); !files.isEmpty()) {
+                if (std::exchange(typed, true))
+                    return asked.isEmpty() ? void() : files[0]->reject();
+                files[0]->selectFile("keep");
+                // As its Save button does; queued, so that this timer runs again in the question.
+                QMetaObject::invokeMethod(files[0], "accept", Qt::QueuedConnection);
+            }
+        });
+        user.start(0);
+        const QString path = QtDialogs().saveFile("Enregistrer", "Document PDF", "*.pdf",
+                                                  dir.filePath("BRELUNE.pdf"));
+        QCOMPARE(path, answer.isEmpty() ? "" : dir.filePath(answer));
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].contains("keep.pdf"));
     }
 
     void helpWindow() {
