@@ -1,6 +1,7 @@
 // The seams and value types: money, locale, profile files, account database, the real dialogs.
 #include "platform/account_db.h"
 #include "platform/dialogs.h"
+#include "platform/help_viewer.h"
 #include "platform/locale.h"
 #include "platform/money.h"
 #include "platform/profile_file.h"
@@ -95,9 +96,11 @@ private slots:
             << QByteArray("[a]\r\nx=\xC3\xA9\r\ny=\xE9\r\n") << "a/y=Manu"
             << QByteArray("; Windows-1252 : \xE9\r\n[a]\r\nx=\xC3\xA9\r\ny=Manu\r\n")
             << "a/x=Ã©;a/y=Manu";
-        QTest::newRow("a UTF-16 mark on a file that is not")
-            << QByteArray("\xFE\xFF&") << "a/k=12"
-            << QByteArray("; Windows-1252 : \xE9\r\n\xFE\xFF&\r\n[a]\r\nk=12\r\n") << "a/k=12";
+        QTest::newRow("UTF-16 stays")
+            << QByteArray("\xFF\xFE[\0a\0]\0\r\0\n\0k\0=\0\x31\0\r\0\n\0", 22) << "a/k=é"
+            << QByteArray("\xFF\xFE[\0a\0]\0\r\0\n\0k\0=\0\xE9\0\r\0\n\0", 22) << "a/k=é";
+        QTest::newRow("lines ended by a lone CR") << QByteArray("[a]\rk=1\r") << "a/k=2;a/j=3"
+                                                  << QByteArray("[a]\rk=2\rj=3\r") << "a/k=2;a/j=3";
         QTest::newRow("last line without its end, quotes")
             << QByteArray("[a]\nk=\"q\"") << "a/j= 2 ;a/i=\"x\";a/h=\"\""
             << QByteArray("[a]\nk=\"q\"\nj=\" 2 \"\ni=\"\"x\"\"\nh=\"\"\"\"\n")
@@ -127,12 +130,83 @@ private slots:
         QCOMPARE(error, "une valeur contient un saut de ligne");
         QTEST(contents(path), "after");
         QVERIFY(!ProfileFile(dir.filePath("no/folder/p.ini")).write("a", "b", "c", &error));
-        QCOMPARE(error, "le fichier ou son dossier ne peut pas être ouvert ou créé");
+        QCOMPARE(error, "un dossier du chemin est introuvable");
+    }
+
+    // A file that cannot be read or replaced: the reason told, the file left byte for byte, no
+    // temporary file beside it. Run as an ordinary user, as root reads and writes anywhere.
+    void profileProblems_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("how"); // mode of the file, "dir" for a folder in its place,
+                                          // "0555 folder" for the folder's, "full" for a full disk
+        QTest::addColumn<QString>("problems"); // on reading | on writing
+        const QByteArray ini = "[a]\r\nk=1\r\n";
+        const QString denied = "accès refusé", utf16 = "son texte UTF-16 est endommagé";
+        QTest::newRow("sound") << ini << "0640"
+                               << "|";
+        QTest::newRow("unreadable") << ini << "0000" << denied + '|' + denied;
+        QTest::newRow("read-only") << ini << "0444" << '|' + denied;
+        QTest::newRow("read-only folder") << ini << "0666 folder" << '|' + denied;
+        QTest::newRow("full disk") << ini << "full"
+                                   << "|le fichier dépasse la taille permise";
+        QTest::newRow("a folder") << QByteArray() << "dir"
+                                  << "c'est un dossier|c'est un dossier";
+        const QString large = "il dépasse 1 Mio, bien plus qu'un fichier de ventilations";
+        QTest::newRow("too large")
+            << QByteArray(kProfileLimit + 1, ';') << "0600" << large + '|' + large;
+        const QString unmarked = "il est écrit en UTF-16 sans marque d'ordre des octets";
+        QTest::newRow("UTF-16 unmarked")
+            << QByteArray("[\0a\0]\0", 6) << "0600" << unmarked + '|' + unmarked;
+        QTest::newRow("UTF-16, odd") << QByteArray("\xFE\xFF&") << "0600" << utf16 + '|' + utf16;
+        QTest::newRow("UTF-16, lone half")
+            << QByteArray("\xFF\xFE\x00\xD8[\0", 6) << "0600" << utf16 + '|' + utf16;
+    }
+    void profileProblems() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, how);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.ini");
+        const QByteArray folder = QFile::encodeName(dir.path());
+        QVERIFY(::chmod(folder, 0777) == 0);
+        { // the user's own file
+            const AsOrdinaryUser user;
+            how == "dir" ? void(QDir().mkdir(path)) : writeFile(path, bytes);
+            if (how[0] == '0')
+                QVERIFY(::chmod(QFile::encodeName(path), mode_t(how.left(4).toUInt(nullptr, 8))) ==
+                        0);
+        }
+        if (how.endsWith("folder"))
+            QVERIFY(::chmod(folder, 0555) == 0);
+        QString read, written;
+        {
+            const AsOrdinaryUser user;
+            ProfileFile(path).read({{"a", "k"}}, &read);
+            const SmallFileLimit disk(how == "full" ? 4 : 0);
+            ProfileFile(path).write("a", "k", "2", &written);
+        }
+        QVERIFY(::chmod(folder, 0700) == 0);
+        QTEST(read + '|' + written, "problems");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"p.ini"});
+        if (how != "dir") // the file as it was; replaced, with its mode
+            QCOMPARE(contents(path), written.isEmpty() ? QByteArray("[a]\r\nk=2\r\n") : bytes);
+        struct stat st;
+        QVERIFY(::stat(QFile::encodeName(path), &st) == 0);
+        if (how == "0640")
+            QCOMPARE(st.st_mode & 0777, 0640u);
     }
 
     void databaseEdges() {
         TestRun run;
+        ::umask(022); // as most users have it
         AccountDb::create(run.dbPath());
+        // The book and the profile file the program makes are their user's alone.
+        QVERIFY(ProfileFile(run.iniPath()).write("a", "k", "1"));
+        for (const QString& made : {run.dbPath(), run.iniPath()}) {
+            struct stat st;
+            QVERIFY(::stat(QFile::encodeName(made), &st) == 0 && (st.st_mode & 0777) == 0600);
+        }
+        QFile::remove(run.iniPath());
         // A file of that name is never replaced, nor made in a folder that cannot be written to
         // (here: one below a plain file).
         QVERIFY_THROWS_EXCEPTION(AccountDbError, AccountDb::create(run.dbPath()));
@@ -244,6 +318,16 @@ private slots:
             answer = dialogs.input(f[2], f[1], f[3]).value_or("(cancelled)");
         }
         QCOMPARE(seen + '>' + answer, r[1] + '>' + r[3]);
+    }
+
+    void helpWindowEscape() { // closed by Escape as by its close box
+        QTemporaryDir dir;
+        writeFile(dir.filePath("brelune.hlp"), "<p>Aide</p>");
+        QtHelpViewer help;
+        help.showHelp(dir.filePath("brelune.hlp"));
+        QCOMPARE(windows<QTextBrowser>().size(), 1);
+        QTest::keyClick(windows<QTextBrowser>()[0], Qt::Key_Escape);
+        QVERIFY(windows<QTextBrowser>().isEmpty());
     }
 };
 
