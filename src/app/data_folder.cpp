@@ -5,10 +5,11 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,16 +56,21 @@ std::optional<QString> cannotWriteIn(const QString& dir) {
     return std::nullopt;
 }
 
-std::optional<QString> prepareDataFolder(const QString& folder, bool withParents) {
+// The database engine takes paths of 512 bytes at the most, its journal's
+// included, and follows links first.
+std::optional<QString> tooLongForBook(const QString& folder) {
     const QFileInfo info(folder);
-    // The database engine takes paths of 512 bytes at the most, its journal's
-    // included, and follows links first.
     const qsizetype length = std::max(QFile::encodeName(info.absoluteFilePath()).size(),
                                       QFile::encodeName(info.canonicalFilePath()).size());
-    if (length > kFolderPathLimit)
-        return folderProblem(folder, QStringLiteral("a un chemin trop long pour la base de "
-                                                    "données (plus de %1 octets)")
-                                         .arg(kFolderPathLimit));
+    if (length <= kFolderPathLimit)
+        return std::nullopt;
+    return folderProblem(folder, QStringLiteral("a un chemin trop long pour la base de données "
+                                                "(plus de %1 octets)")
+                                     .arg(kFolderPathLimit));
+}
+
+std::optional<QString> prepareDataFolder(const QString& folder, bool withParents) {
+    const QFileInfo info(folder);
     if (info.isSymLink() && !info.exists())
         return folderProblem(folder, QStringLiteral("est un lien vers un dossier absent"));
     if (info.exists() && !info.isDir())
@@ -134,22 +140,29 @@ StartFolders startFolders(const QStringList& args, const QString& programDir) {
     // The program's own folder is there as it is. A folder named on the command line is made only
     // when the one above it is there: a typing mistake or a key not plugged in makes no tree of
     // folders elsewhere.
-    if (!dossier.isEmpty() || !serves)
+    if (const auto problem = tooLongForBook(start.dataDir))
+        start.problem = *problem;
+    else if (!dossier.isEmpty() || !serves)
         if (const auto problem = prepareDataFolder(start.dataDir, dossier.isEmpty()))
             start.problem = *problem;
     return start;
 }
 
-std::optional<std::unique_ptr<QLockFile>> lockDataFolder(const QString& folder, Dialogs& dialogs) {
-    auto lock = std::make_unique<QLockFile>(folder + QStringLiteral("/.brelune.lock"));
-    // Only a holder that is gone leaves its lock behind, however old: never by age.
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
-        QFile::setPermissions(lock->fileName(), QFile::ReadOwner | QFile::WriteOwner);
-        return lock;
-    }
-    if (lock->error() != QLockFile::LockFailedError)
-        return nullptr; // a folder that takes no file takes no change either
+FolderLock::~FolderLock() {
+    ::close(fd_);
+}
+
+std::optional<std::unique_ptr<FolderLock>> lockDataFolder(const QString& folder, Dialogs& dialogs) {
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return std::make_unique<FolderLock>(fd);
+    const int error = errno;
+    ::close(fd);
+    if (error != EWOULDBLOCK)
+        return nullptr; // a file system that keeps no locks
     dialogs.message(QStringLiteral("BRELUNE est déjà ouvert avec les fichiers du dossier « %1 ».\n"
                                    "Revenez à sa fenêtre, ou fermez-le avant d'ouvrir BRELUNE "
                                    "à nouveau.")

@@ -12,8 +12,6 @@
 #include <memory>
 #include <optional>
 
-class QLockFile;
-
 namespace brelune {
 
 struct FolderInputs {
@@ -52,12 +50,23 @@ StartFolders startFolders(const QStringList& args, const QString& programDir);
 // for the files it makes beside the book.
 constexpr qsizetype kFolderPathLimit = 400;
 
+// The system's lock on a data folder, held while the object lives. It ends
+// with the process however the process ends, and takes no room on the disk.
+class FolderLock {
+public:
+    explicit FolderLock(int fd) : fd_(fd) {}
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
+};
+
 // Holds the data folder for the run: one BRELUNE at a time keeps a book. When
 // another running copy holds it, the user is told and nothing comes back: the
-// run must end. A lock left by a run that ended or was killed does not count.
-// A folder that takes no lock file gives an empty lock (nothing can be
-// written there anyway).
-std::optional<std::unique_ptr<QLockFile>> lockDataFolder(const QString& folder, Dialogs& dialogs);
+// run must end. A folder whose file system keeps no locks gives an empty lock.
+std::optional<std::unique_ptr<FolderLock>> lockDataFolder(const QString& folder, Dialogs& dialogs);
 
 // Shows the start's problem, if any; true when the run can go on.
 bool startCanGoOn(const StartFolders& start, Dialogs& dialogs);

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QLockFile>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

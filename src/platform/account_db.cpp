@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <fcntl.h>
 #include <limits>
 #include <memory>
@@ -421,8 +422,10 @@ void AccountDb::create(const QString& path) {
             db.exec(kSchema);
             tx.commit();
         });
-        if (::rename(nativePath(temp).c_str(), nativePath(path).c_str()) != 0)
-            throw AccountDbError(QFileInfo::exists(path)
+        // Never over a book that appeared meanwhile.
+        if (::renameat2(AT_FDCWD, nativePath(temp).c_str(), AT_FDCWD, nativePath(path).c_str(),
+                        RENAME_NOREPLACE) != 0)
+            throw AccountDbError(errno == EEXIST
                                      ? QStringLiteral("un fichier de ce nom existe déjà")
                                      : systemErrorText(errno));
         syncFolderOf(path);

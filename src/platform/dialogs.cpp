@@ -88,8 +88,9 @@ QString QtDialogs::saveFile(const QString& title, const QString& filterName, con
     QFileDialog box(QApplication::activeWindow(), title, initialDir, qtFilter(filterName, pattern));
     box.setOption(QFileDialog::DontUseNativeDialog);
     box.setAcceptMode(QFileDialog::AcceptSave);
-    // A name typed without the extension gets it before the dialog asks
-    // whether to replace an existing file: it asks about the file written.
+    // The caller asks whether to replace a file, once, about the name it
+    // will really write.
+    box.setOption(QFileDialog::DontConfirmOverwrite);
     if (pattern.startsWith(QStringLiteral("*.")))
         box.setDefaultSuffix(pattern.mid(2));
     return box.exec() == QDialog::Accepted ? box.selectedFiles().value(0) : QString();

@@ -24,7 +24,9 @@ public:
     // An existing file whose name matches pattern; empty when cancelled.
     virtual QString openFile(const QString& title, const QString& filterName,
                              const QString& pattern, const QString& initialDir) = 0;
-    // A path to write to; empty when cancelled.
+    // A path to write to, with the pattern's extension when the name typed
+    // had none; empty when cancelled. Whether to replace a file of that name
+    // is the caller's question.
     virtual QString saveFile(const QString& title, const QString& filterName,
                              const QString& pattern, const QString& initialDir) = 0;
 };

@@ -93,8 +93,10 @@ std::optional<QByteArray> readBytes(const QString& path, QString* problem) {
     }
     QByteArray bytes;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        *problem = systemErrorText(S_ISDIR(st.st_mode) ? EISDIR : errno);
+    if (::fstat(fd, &st) != 0) {
+        *problem = systemErrorText(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        *problem = systemErrorText(EISDIR);
     } else {
         // Never read whole: a file larger than any real one is refused unread.
         bytes.resize(kProfileLimit + 1);
@@ -117,14 +119,8 @@ std::optional<QByteArray> readBytes(const QString& path, QString* problem) {
     return bytes;
 }
 
-// The file's lines, or why they cannot be read: a missing file is no
-// problem, and reads as no line at all.
-std::optional<Text> load(const QString& path, QString* problem) {
-    problem->clear();
-    auto read = readBytes(path, problem);
-    if (!read || !problem->isEmpty())
-        return std::nullopt;
-    QByteArray bytes = std::move(*read);
+// The lines of a file's bytes, or why they cannot be decoded.
+std::optional<Text> parse(QByteArray bytes, QString* problem) {
     Text text;
     if (const auto wide = utf16Of(bytes)) {
         text.utf16 = wide->encoding;
@@ -158,6 +154,16 @@ std::optional<Text> load(const QString& path, QString* problem) {
         from = end;
     }
     return text;
+}
+
+// The file's lines, or why they cannot be read: a missing file is no
+// problem, and reads as no line at all.
+std::optional<Text> load(const QString& path, QString* problem) {
+    problem->clear();
+    auto bytes = readBytes(path, problem);
+    if (!bytes || !problem->isEmpty())
+        return std::nullopt;
+    return parse(std::move(*bytes), problem);
 }
 
 // The file's bytes, in its encoding; nothing when a changed line holds a
@@ -307,12 +313,13 @@ std::vector<std::optional<QString>> ProfileFile::read(const std::vector<Key>& ke
 }
 
 std::optional<QByteArray> ProfileFile::bytes(QString* problem) const {
-    if (!load(path_, problem)) {
-        if (problem->isEmpty())
-            *problem = QStringLiteral("le fichier est introuvable");
-        return std::nullopt;
-    }
-    return readBytes(path_, problem);
+    problem->clear();
+    auto bytes = readBytes(path_, problem);
+    if (bytes && problem->isEmpty() && parse(*bytes, problem))
+        return bytes;
+    if (problem->isEmpty())
+        *problem = QStringLiteral("le fichier est introuvable");
+    return std::nullopt;
 }
 
 bool ProfileFile::canHold(const QString& text) const {

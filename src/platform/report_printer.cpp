@@ -36,8 +36,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 // The longest the user waits for an answer from the progress window.
 constexpr qint64 kEventsEveryMs = 50;
 
-// Where a PDF goes, as the user chooses; empty when he cancels, or when the
-// name he typed without its extension is that of a file he keeps.
+// Where a PDF goes, as the user chooses, with its extension; empty when he
+// cancels, or keeps the file of that name.
 QString askPdfPath(Dialogs& dialogs, QDate today) {
     dialogs.message(QStringLiteral("Aucune imprimante n'est installée sur cet ordinateur.\r\n"
                                    "Vous pouvez enregistrer le document au format PDF."),
@@ -50,10 +50,10 @@ QString askPdfPath(Dialogs& dialogs, QDate today) {
                          QStringLiteral("Document PDF"), QStringLiteral("*.pdf"),
                          folder + QStringLiteral("/BRELUNE ") +
                              today.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".pdf"));
-    if (path.isEmpty() || path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+    if (path.isEmpty())
         return path;
-    // The dialog asked about the name without its extension, not this one.
-    path += QStringLiteral(".pdf");
+    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
     if (QFileInfo::exists(path) &&
         dialogs.message(QStringLiteral("Le fichier « %1 » existe déjà.\r\n"
                                        "Voulez-vous le remplacer ?")

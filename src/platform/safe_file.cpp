@@ -9,8 +9,6 @@
 
 namespace brelune {
 
-namespace {} // namespace
-
 void syncFolderOf(const QString& path) {
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -88,7 +86,10 @@ mode_t umaskMode() {
 }
 
 TempBeside::TempBeside(const QString& target) : target_(target) {
-    const QFileInfo info(target);
+    // Through a link, the file it names is replaced and the link stays.
+    if (const QFileInfo link(target); link.isSymLink())
+        target_ = link.exists() ? link.canonicalFilePath() : link.symLinkTarget();
+    const QFileInfo info(target_);
     QByteArray name = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
                                         info.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(name.data()); // 0600

@@ -4,7 +4,6 @@
 #include "register/line_list.h"
 #include "support.h"
 
-#include <QLockFile>
 #include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -257,24 +256,22 @@ private slots:
                      QStringList());
     }
 
-    // One running BRELUNE a data folder: a second start is told and ends; a lock left by a killed
-    // run, or a run in another folder, stands in no one's way.
+    // One running BRELUNE a data folder: a second start is told and ends; the lock of a killed
+    // run, or of a run in another folder, stands in no one's way. No file is made for it.
     void oneRunAFolder() {
         QTemporaryDir a, b;
         const pid_t killed = ::fork();
-        if (killed == 0) { // holds the lock, then ends without a word
-            QLockFile held(a.filePath(".brelune.lock"));
-            held.setStaleLockTime(0);
-            ::_exit(held.tryLock(0) ? 0 : 1);
+        if (killed == 0) { // holds the folder, then ends without a word
+            ScriptedDialogs none;
+            const auto held = lockDataFolder(a.path(), none);
+            ::_exit(held && *held ? 0 : 1);
         }
         int status = 1;
         QVERIFY(::waitpid(killed, &status, 0) == killed && WIFEXITED(status) &&
-                WEXITSTATUS(status) == 0 && QFile::exists(a.filePath(".brelune.lock")));
+                WEXITSTATUS(status) == 0);
         ScriptedDialogs dialogs;
         auto first = lockDataFolder(a.path(), dialogs);
         QVERIFY(first && *first && lockDataFolder(b.path(), dialogs));
-        QCOMPARE(QFile::permissions(a.filePath(".brelune.lock")),
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         QVERIFY(!lockDataFolder(a.path(), dialogs));
         QCOMPARE(
             dialogs.takeShown(),
@@ -285,6 +282,7 @@ private slots:
         first.reset(); // the first run ends
         QVERIFY(lockDataFolder(a.path(), dialogs));
         QVERIFY(dialogs.takeShown().isEmpty());
+        QVERIFY(QDir(a.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 
     // The program in a folder where nothing can be written, run as an ordinary user (root writes

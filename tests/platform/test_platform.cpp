@@ -206,6 +206,11 @@ private slots:
             struct stat st;
             QVERIFY(::stat(QFile::encodeName(made), &st) == 0 && (st.st_mode & 0777) == 0600);
         }
+        // Written through a link, the file it names changes and the link stays.
+        const QString link = run.dir.filePath("lien.ini");
+        QVERIFY(QFile::link(run.iniPath(), link) && ProfileFile(link).write("a", "k", "2"));
+        QVERIFY(QFileInfo(link).isSymLink() && ProfileFile(run.iniPath()).read("a", "k") == "2");
+        QFile::remove(link);
         QFile::remove(run.iniPath());
         // A file of that name is never replaced, nor made in a folder that cannot be written to
         // (here: one below a plain file).
