@@ -394,7 +394,6 @@ PrintResult printReportLines(QPagedPaintDevice& device, const QString& fontFamil
     // only if it takes long all the same.
     const bool longReport = more && lines.count() > 10 * pages.linesPerPage(pointSize);
     progress.setMinimumDuration(longReport ? 0 : 4000);
-    progress.setValue(0);
     if (longReport)
         progress.show();
     QElapsedTimer sinceEvents;

@@ -5,6 +5,7 @@
 #include "platform/locale.h"
 #include "platform/money.h"
 #include "platform/profile_file.h"
+#include "platform/safe_file.h"
 #include "support.h"
 #include <SQLiteCpp/Database.h>
 #include <limits>
@@ -194,6 +195,21 @@ private slots:
         QVERIFY(::stat(QFile::encodeName(path), &st) == 0);
         if (how == "0640")
             QCOMPARE(st.st_mode & 0777, 0640u);
+    }
+
+    // The reasons no test can bring about without mounting disks.
+    void systemReasons_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("full") << ENOSPC << "le disque est plein";
+        QTest::newRow("quota") << EDQUOT << "le disque est plein";
+        QTest::newRow("read-only") << EROFS << "le disque est en lecture seule";
+        QTest::newRow("broken") << EIO << "erreur de lecture ou d'écriture sur le disque";
+        QTest::newRow("other") << ELOOP << "erreur 40 du système";
+    }
+    void systemReasons() {
+        QFETCH(int, error);
+        QTEST(systemErrorText(error), "reason");
     }
 
     void databaseEdges() {

@@ -142,11 +142,18 @@ private slots:
         for (QString& page : pages)
             page = squeezed(page.split('\n'));
         QCOMPARE(pages, documentPages(report));
+        // In the report's type alone: the face the system finds for "courier New".
+        QFont type("courier New");
+        type.setStyleHint(QFont::TypeWriter);
+        QProcess fonts;
+        fonts.start("pdffonts", {pdf});
+        QVERIFY2(fonts.waitForFinished(), "pdffonts is needed");
+        const QStringList faces =
+            QString::fromUtf8(fonts.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).mid(2);
+        QVERIFY2(faces.size() == 1 && faces[0].startsWith(QFontInfo(type).family().remove(' ')),
+                 qPrintable(faces.join('\n')));
     }
 
-    // Each row: whether a file of the PDF's name is there (mode 0640), the name the save dialog
-    // gives, the answer to a question or what befalls the writing of a long report, the question
-    // or the reason of the failure then told, and whether the PDF took the name.
     // earlier file | name chosen | answer to "replace it?" | "full" disk or "cancel" | told |
     // written
     void pdfFile_data() {

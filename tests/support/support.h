@@ -106,6 +106,21 @@ struct RecordingPrinter : ReportPrinter {
         for (const PrintBlock& b : blocks)
             jobs.last() << QString::number(b.pointSize) + '|' + b.text;
     }
+    // A report given line by line must say beforehand how many lines it gives: the progress
+    // window counts on it. A count that is wrong shows in the job.
+    void printLines(const QString& family, ReportLines& lines) override {
+        struct Counted : ReportLines {
+            ReportLines& in;
+            qsizetype given = 0;
+            explicit Counted(ReportLines& l) : in(l) {}
+            qsizetype count() const override { return in.count(); }
+            bool next(QString& text, int& size) override { return in.next(text, size) && ++given; }
+        } counted(lines);
+        ReportPrinter::printLines(family, counted);
+        if (counted.given != lines.count())
+            jobs.last()
+                << QStringLiteral("%1 lines, %2 said").arg(counted.given).arg(lines.count());
+    }
 };
 // Records each help file asked for.
 struct RecordingHelp : HelpViewer {
