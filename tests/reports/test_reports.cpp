@@ -6,9 +6,6 @@
 
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <array>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 using namespace brelune;
 using namespace brelune::test;
