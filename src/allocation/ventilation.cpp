@@ -170,7 +170,7 @@ void Ventilation::setToolTips() {
 void Ventilation::Form_Load() {
     text1_->clear(); // what an earlier opening left typed is gone with it
     text2_->clear();
-    load_ventil();
+    const auto problem = load_ventil();
     stat(); // which also puts the summary in front and the strips behind
     label2_->setText(QStringLiteral("Sélectionner une ventilation\r\net entrer le nouveau texte, "
                                     "cliquer sur OK"));
@@ -179,16 +179,17 @@ void Ventilation::Form_Load() {
     activateWindow();
     text1_->setFocus();
     setToolTips();
-    if (const auto problem = unreadableFile(ctx_))
+    if (problem)
         tell(*problem);
 }
 
-void Ventilation::load_ventil() {
+std::optional<VentilRefusal> Ventilation::load_ventil() {
     while (option1_.size() > 1) {
         delete option1_.back();
         option1_.pop_back();
     }
-    const std::vector<VentilTexts> categories = read_ventil(ctx_);
+    std::optional<VentilRefusal> problem;
+    const std::vector<VentilTexts> categories = read_ventil(ctx_, &problem);
     for (int i = 0; i < kVentilCount; ++i) {
         if (i != 0) {
             // A copy of element 0, 5 twips below the one before it.
@@ -214,6 +215,7 @@ void Ventilation::load_ventil() {
     order.insert(order.end(), {text1_, command1_, text2_, command2_});
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+    return problem;
 }
 
 void Ventilation::stat() {

@@ -51,7 +51,8 @@ private:
     void buildControls();
     void buildMenu();
     void setToolTips();
-    void load_ventil();
+    // The buttons from the file; why the file cannot be read, if it cannot.
+    std::optional<VentilRefusal> load_ventil();
     // Rebuilds the summary from the file and fits the window around it.
     void stat();
     void Text1_KeyPress(int& key);

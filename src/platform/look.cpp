@@ -6,53 +6,38 @@
 #include <QMenu>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 namespace brelune {
 
 namespace {
 
-bool isEnter(const QKeyEvent* key) {
-    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-}
-
-// Watches one button and clicks it on Enter.
-class EnterPresses : public QObject {
+// Watches one widget for the keys it stands for, takes them, and acts once a
+// press (a held key does not repeat the action).
+class KeyAction : public QObject {
 public:
-    explicit EnterPresses(QAbstractButton* button) : QObject(button), button_(button) {
-        button->installEventFilter(this);
+    KeyAction(QWidget* widget, std::initializer_list<int> keys, std::function<void()> action)
+        : QObject(widget), keys_(keys), action_(std::move(action)) {
+        widget->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress || !isEnter(static_cast<QKeyEvent*>(event)))
+        if (event->type() != QEvent::KeyPress)
             return false;
-        if (!static_cast<QKeyEvent*>(event)->isAutoRepeat()) // a held key clicks once
-            button_->click();
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (std::find(keys_.begin(), keys_.end(), key->key()) == keys_.end())
+            return false;
+        if (!key->isAutoRepeat())
+            action_();
         return true;
     }
 
 private:
-    QAbstractButton* button_;
-};
-
-// Watches one window and closes it on an Escape that no control of it took.
-class EscapeCloses : public QObject {
-public:
-    explicit EscapeCloses(QWidget* window) : QObject(window), window_(window) {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress ||
-            static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
-            return false;
-        window_->close();
-        return true;
-    }
-
-private:
-    QWidget* window_;
+    std::vector<int> keys_;
+    std::function<void()> action_;
 };
 
 } // namespace
@@ -85,11 +70,12 @@ void addMenuSeparator(QMenu* menu, const char* name) {
 }
 
 void pressedByEnter(QAbstractButton* button) {
-    new EnterPresses(button);
+    new KeyAction(button, {Qt::Key_Return, Qt::Key_Enter}, [button] { button->click(); });
 }
 
+// An Escape that no control of the window took reaches the window.
 void closedByEscape(QWidget* window) {
-    new EscapeCloses(window);
+    new KeyAction(window, {Qt::Key_Escape}, [window] { window->close(); });
 }
 
 } // namespace brelune
