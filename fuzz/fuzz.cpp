@@ -8,6 +8,7 @@
 #include "platform/profile_file.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -105,7 +106,8 @@ void total(Input in) {
 }
 
 // A file's lines as the profile file reads them: UTF-16 after its mark when it would be written
-// back the same, else UTF-8 when valid or marked, else Windows-1252.
+// back the same, else UTF-8 when valid or marked, else Windows-1252; a line ends with CR LF, LF or
+// a lone CR.
 QStringList linesOf(const QByteArray& bytes) {
     const auto wide =
         bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
@@ -117,17 +119,16 @@ QStringList linesOf(const QByteArray& bytes) {
         if (utf8.hasError() && !bytes.startsWith("\xEF\xBB\xBF"))
             text = decodeCp1252(bytes);
     }
-    QStringList lines = text.split(u'\n');
+    static const QRegularExpression end(QStringLiteral("\r\n|\n|\r"));
+    QStringList lines = text.split(end);
     if (lines.last().isEmpty())
         lines.removeLast();
-    for (QString& line : lines)
-        while (line.endsWith(u'\r'))
-            line.chop(1);
     return lines;
 }
 
 // A value written reads back the same, every other key reads as before, every other line stays;
-// only a value with a line break is refused, and then the file stays as it was.
+// only a value with a line break, or a file that cannot be read, is refused, and then the file
+// stays as it was.
 void profile(Input in) {
     static const QTemporaryDir dir;
     static const QString path = dir.filePath(QStringLiteral("ptconte.ini"));
@@ -157,9 +158,10 @@ void profile(Input in) {
             others.push_back({current, t.section(u'=', 0, 0).trimmed()});
     }
     ProfileFile file(path);
-    const auto was = file.read(others);
+    QString unreadable;
+    const auto was = file.read(others, &unreadable);
     const bool written = file.write(section, key, value);
-    CHECK(written != (value.contains(u'\n') || value.contains(u'\r')));
+    CHECK(written != (value.contains(u'\n') || value.contains(u'\r') || !unreadable.isEmpty()));
     QFile after(path);
     CHECK(after.open(QIODevice::ReadOnly));
     const QByteArray now = after.readAll();

@@ -87,6 +87,8 @@ int child(const QString& folder, qsizetype from) {
 
 class TestReliability : public QObject {
     Q_OBJECT
+public:
+    int rounds = 200;
 private slots:
     void killedAtAnyMoment() {
         TestRun run; // the files the child works on, from an empty book
@@ -106,7 +108,7 @@ private slots:
         std::mt19937 random(7);
         qsizetype done = 0;     // commands completed so far
         unsigned window = 8000; // µs, widened while rounds end before any command (slow builds)
-        for (int round = 0; round < 200; ++round) {
+        for (int round = 0; round < rounds; ++round) {
             QProcess process;
             process.start(QCoreApplication::applicationFilePath(),
                           {"--child", run.dir.path(), QString::number(done)});
@@ -130,7 +132,7 @@ private slots:
             if (done == was)
                 window += 1000;
         }
-        QVERIFY2(done > 200, "the child was killed before it could do anything");
+        QVERIFY2(done > rounds, "the child was killed before it could do anything");
     }
 };
 
@@ -143,7 +145,10 @@ int main(int argc, char* argv[]) {
         qputenv("TMPDIR", "/dev/shm");
     QApplication app(argc, argv);
     TestReliability test;
-    return QTest::qExec(&test, argc, argv);
+    QStringList args = QApplication::arguments();
+    if (const qsizetype at = args.indexOf("--rounds"); at > 0 && at + 1 < args.size())
+        test.rounds = args.takeAt(at + 1).toInt(), args.removeAt(at);
+    return QTest::qExec(&test, args);
 }
 
 #include "kill_test.moc"
