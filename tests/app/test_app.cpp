@@ -1,6 +1,10 @@
 // Start-up: the search for the two data files, the default ini file, the main window.
+#include "about/dialog.h"
+#include "allocation/strips.h"
+#include "allocation/ventilation.h"
 #include "app/data_folder.h"
-#include "app/frmcompte.h"
+#include "platform/help_viewer.h"
+#include "reconcile/pointage.h"
 #include "register/line_list.h"
 #include "support.h"
 
@@ -26,30 +30,52 @@ const QString kNotDb = msg("Recherche de la base de données", "critical", "OK",
                            "ce fichier n'est pas une base de données BRELUNE.");
 const QString kNotCreated = msg("Création ?", "critical", "OK", // REASON: the system's words
                                 "Le fichier « $DIR/PTcomptes.mdb » n'a pas pu être créé : REASON");
-const QByteArray kDefaultIni =
-    "[venti]\r\ntexo(0)=gas - oil\r\ntexo(1)=Conserves\r\ntexo(2)=Viande\r\ntexo(3)=Huile\r\n"
-    "texo(4)=fromage\r\ntexo(5)=dessert\r\ntexo(6)=v\xEAtements\r\ntexo(7)=hygiene\r\n"
-    "texo(8)=Surgel\xE9s\r\ntexo(9)=Manu\r\n[date_de_debut]\r\ndatdebu(0)=DATE\r\n"
-    "datdebu(1)=DATE\r\ndatdebu(2)=DATE\r\ndatdebu(3)=DATE\r\ndatdebu(4)=DATE\r\n"
-    "datdebu(5)=DATE\r\ndatdebu(6)=DATE\r\ndatdebu(7)=DATE\r\ndatdebu(8)=DATE\r\n"
-    "datdebu(9)=DATE\r\n[montant_par_ventil]\r\nmontant(0)=0\r\nmontant(1)=0\r\nmontant(2)=0\r\n"
-    "montant(3)=0\r\nmontant(4)=0\r\nmontant(5)=0\r\nmontant(6)=0\r\nmontant(7)=0\r\n"
-    "montant(8)=0\r\nmontant(9)=0\r\n";
+// The profile file made at the first start: the ten names, each dated DATE, each total 0.
+const QByteArray kDefaultIni = [] {
+    const QStringList names = QString("gas - oil|Conserves|Viande|Huile|fromage|dessert|vêtements|"
+                                      "hygiene|Surgelés|Manu")
+                                  .split('|');
+    QString ini;
+    for (QString part : {"venti]texo(%1)=%2", "date_de_debut]datdebu(%1)=DATE",
+                         "montant_par_ventil]montant(%1)=0"}) {
+        ini += '[' + part.section(']', 0, 0) + "]\r\n";
+        for (int i = 0; i < 10; ++i)
+            ini += part.section(']', 1).arg(i).replace("%2", names[i]) + "\r\n";
+    }
+    return ini.toLatin1();
+}();
+const QString kHeader = "Date" + QString(26, ' ') + "Montant" + QString(20, ' ') + "Payement";
 const QStringList kControls{"Label5", "Combo1",   "Text1",    "Combo2",   "Command1", "Image3",
                             "List1",  "Label1_0", "Label1_1", "Label1_2", "Label1_3", "Label1_4"};
-const QString kHeader = "Date" + QString(26, ' ') + "Montant" + QString(20, ' ') + "Payement";
-// The main window once loaded, one line each: caption (%1), controls' texts top to bottom (a combo
-// box's items first; Label5's is %2), the order of their tops, menus (separators in []).
-const QString kWindow =
-    "%1\n%2\n05/12/2003\n04/12/2003\n03/12/2003\n02/12/2003\n01/12/2003\n30/11/2003\n29/11/2003\n"
-    "28/11/2003\n27/11/2003\n26/11/2003\n25/11/2003\n24/11/2003\n23/11/2003\n22/11/2003\n"
-    "21/11/2003\n20/11/2003\ndate\n\nCB\nCh\nPrél\nTip\nRent\nRET\nPayement\n Enregistrer\n\n"
-    "     Pas d'enregistrement !\nRéel : \n0,00€\nBancaire : \n0,00€\nBon\n"
-    "Label5 < Combo1 = Text1 = Combo2 < Command1 < Image3 < List1 < Label1_0 = Label1_1 = "
-    "Label1_2 = Label1_3 = Label1_4\n"
-    "menu=Fichier: Sréel=Modif solde réel Sbanc=Modif solde bancaire [tr=-] inprim=Impression "
-    "[trait=-] quit=Quitter\nutil=Utilitaire: poin=Pointage Suppress=Suppression [trait1=-] "
-    "mencomptventil=Ventilation\nComment=?: helpp=aide cesqui=A propos";
+
+// A window's texts as a user reads them, one line each: its caption, then "name:text|tool-tip" for
+// each control named (a combo box's items after its text, a list's lines; line breaks written
+// "/", a text of over 200 characters cut at 70), then its menus, "name=text: item=text ..."
+// (separators in brackets).
+QStringList texts(const QWidget* window, const QStringList& names) {
+    QStringList out{window->windowTitle()};
+    for (const QString& name : names) {
+        const QWidget* w = child<QWidget>(window, name);
+        QString text = w->property("title").toString() + w->property("text").toString() +
+                       w->property("currentText").toString();
+        if (const auto* combo = qobject_cast<const QComboBox*>(w))
+            for (int item = 0; item < combo->count(); ++item)
+                text += ' ' + combo->itemText(item);
+        if (const auto* list = qobject_cast<const LineList*>(w))
+            text = list->lines().join('/');
+        out << name + ':' + text.replace("\r\n", "/").left(text.size() > 200 ? 70 : -1) + '|' +
+                   w->toolTip();
+    }
+    if (const auto* main = qobject_cast<const QMainWindow*>(window))
+        for (QAction* top : main->menuBar()->actions()) {
+            out << top->menu()->objectName() + "=" + top->text() + ":";
+            for (QAction* item : top->menu()->actions())
+                out.last() += QString(item->isSeparator() ? " [%1=%2]" : " %1=%2")
+                                  .arg(item->objectName(), item->text());
+        }
+    return out;
+}
+
 struct Search {        // paths from the program folder ($DIR in dialogs); autre: another folder
     QString setup;     // files made first: "path" a database, "path=word" a one-key ini file
     QString script;    // yes, no, cancel (a file dialog), or the path chosen in it
@@ -57,20 +83,6 @@ struct Search {        // paths from the program folder ($DIR in dialogs); autre
     QString base;      // the database's path; none when the program ends
     QString folder;    // the files in the program folder afterwards
 };
-
-// A run started from the folder of this program with the arguments after the dialogs' script (its
-// steps between blanks); prints the data folder, the help file and the start's problem.
-int startedRun(const QStringList& args) {
-    const StartFolders start =
-        startFolders(QStringList{"test_app"} + args.mid(1), QCoreApplication::applicationDirPath());
-    std::puts(qPrintable(start.dataDir + '|' + start.helpFile + '|' + start.problem));
-    if (!start.problem.isEmpty())
-        return 2;
-    TestRun run;
-    run.ctx.programDir = start.dataDir;
-    run.dialogs.script(args.value(0).split(' ', Qt::SkipEmptyParts));
-    return Frmcompte(run.ctx).Form_Load() && run.dialogs.scriptDone() ? 0 : 1;
-}
 
 class TestApp : public QObject {
     Q_OBJECT
@@ -137,39 +149,13 @@ private slots:
             QCOMPARE(run.rows() + run.soldes(), "0 0");
     }
 
-    void dataFolder_data() {
-        QTest::addColumn<bool>("serves"); // the program folder takes files, not an installed copy
-        QTest::addColumn<QString>("dossier");
-        QTest::addColumn<QString>("xdg");
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("program folder") << true << ""
-                                        << "/x/data"
-                                        << "/opt/app";
-        QTest::newRow("XDG set") << false << ""
-                                 << "/x/data/"
-                                 << "/x/data/BRELUNE";
-        QTest::newRow("XDG unset") << false << ""
-                                   << ""
-                                   << "/home/u/.local/share/BRELUNE";
-        QTest::newRow("XDG relative") << false << ""
-                                      << "data"
-                                      << "/home/u/.local/share/BRELUNE";
-        QTest::newRow("option") << true << "/media/CLE//comptes/"
-                                << "/x"
-                                << "/media/CLE/comptes";
-    }
-    void dataFolder() {
-        QFETCH(bool, serves);
-        QFETCH(QString, dossier);
-        QFETCH(QString, xdg);
-        QFETCH(QString, folder);
-        QCOMPARE(chooseDataFolder({"/opt/app", serves, dossier, xdg, "/home/u"}), folder);
-    }
-
-    // The folders of a run from $R/bin, with $R/xdg as XDG_DATA_HOME: data, help file, message.
+    // The folders of a run from $R/bin, with $R/home as HOME and $R/xdg as XDG_DATA_HOME: data,
+    // help file, message.
     void startFolders_data() {
-        QTest::addColumn<QString>("files"); // made first, from $R; "link>target" a symbolic link
-        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("files"); // made first, from $R; "link>target" a symbolic link,
+                                            // "folder/" a folder no one may write in
+        QTest::addColumn<QString>("args");  // "NAME=value" sets a variable first (empty: unsets
+                                            // it), "nobody" runs as an ordinary user
         QTest::addColumn<QString>("start");
         const QString usage = "\nUsage : brelune [--dossier CHEMIN]";
         const QString beside = "$R/bin/brelune.hlp", shared = "$R/share/brelune/brelune.hlp";
@@ -185,9 +171,19 @@ private slots:
         row("build folder", beside, "", "$R/bin|" + beside + "|");
         row("installed copy", shared, "", "$R/xdg/BRELUNE|" + shared + "|");
         row("help beside wins", beside + " " + shared, "", "$R/bin|" + beside + "|");
+        // A copy on a write-protected disk keeps the book beside it, else its user's folder.
+        row("program folder read-only", beside + " $R/bin/", "nobody",
+            "$R/xdg/BRELUNE|" + beside + "|");
+        row("book beside, read-only", beside + " $R/bin/PTcomptes.mdb $R/bin/", "nobody",
+            "$R/bin|" + beside + "|");
+        row("XDG ending in /", shared, "XDG_DATA_HOME=$R/xdg/", "$R/xdg/BRELUNE|" + shared + "|");
+        const QString home = "$R/home/.local/share/BRELUNE|" + shared + "|";
+        row("XDG unset", shared, "XDG_DATA_HOME=", home);
+        row("XDG relative", shared, "XDG_DATA_HOME=xdg", home);
         row("option", shared, "--dossier $R/cle", "$R/cle|" + shared + "|");
         row("option joined", "", "--dossier=$R/cle", "$R/cle|" + beside + "|");
         row("option relative", "", "--dossier x/../cle", "$R/cle|" + beside + "|");
+        row("option, slashes doubled", "", "--dossier $R//cle/", "$R/cle|" + beside + "|");
         row("option without path", "", "--dossier", noPath);
         row("option empty", "", "--dossier=", noPath);
         row("unknown option", "", "--dossier $R/cle -x", "||Option inconnue : « -x »." + usage);
@@ -204,7 +200,9 @@ private slots:
         const QString deep = "$R/" + QString(250, 'd') + '/' + QString(200, 'e');
         row("path too long", deep + "/x", "--dossier " + deep,
             refused(deep, "a un chemin trop long pour la base de données (plus de 400 octets)"));
-        row("no home", shared, "HOME=",
+        row("write-protected", "$R/cle/", "nobody --dossier $R/cle",
+            refused("$R/cle", "n'accepte aucun fichier : accès refusé"));
+        row("no home", shared, "HOME= XDG_DATA_HOME=",
             "|" + shared +
                 "|Aucun dossier personnel n'est connu (la variable HOME est vide ou relative) : "
                 "BRELUNE ne sait pas où garder ses fichiers.\nUn dossier peut être indiqué ainsi : "
@@ -218,24 +216,35 @@ private slots:
         QFETCH(QString, start);
         QTemporaryDir tmp;
         const QString root = QDir(tmp.path()).canonicalPath(); // as the current folder gives it
+        QVERIFY(QDir().mkpath(root + "/bin") && QDir().mkpath(root + "/home"));
         for (const QString& file : files.replace("$R", root).split(' ', Qt::SkipEmptyParts)) {
             QVERIFY(QDir().mkpath(QFileInfo(file).path()));
             if (file.contains('>'))
                 QVERIFY(QFile::link(file.section('>', 1), file.section('>', 0, 0)));
+            else if (file.endsWith('/'))
+                QVERIFY(::chmod(QFile::encodeName(root), 0777) == 0 &&
+                        ::chmod(QFile::encodeName(file), 0555) == 0);
             else
                 writeFile(file, "x");
         }
-        QVERIFY(QDir().mkpath(root + "/bin"));
         const QByteArray home = qgetenv("HOME");
-        if (args == "HOME=") // nor XDG_DATA_HOME
-            qunsetenv("HOME"), args.clear();
-        else
-            qputenv("XDG_DATA_HOME", (root + "/xdg").toLocal8Bit());
+        qputenv("HOME", QFile::encodeName(root + "/home"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/xdg"));
+        QStringList words = ("brelune " + args.replace("$R", root)).split(' ', Qt::SkipEmptyParts);
+        for (const QString& word : words.filter(QRegularExpression("^[A-Z_]+=")))
+            word.endsWith('=') ? qunsetenv(qPrintable(word.chopped(1)))
+                               : qputenv(qPrintable(word.section('=', 0, 0)),
+                                         QFile::encodeName(word.section('=', 1)));
+        std::optional<AsOrdinaryUser> user;
+        if (words.removeAll("nobody"))
+            user.emplace();
+        words.removeIf(
+            [](const QString& w) { return w.contains(QRegularExpression("^[A-Z_]+=")); });
         const QString current = QDir::currentPath();
         QDir::setCurrent(root);
-        const StartFolders got = brelune::startFolders(
-            ("brelune " + args.replace("$R", root)).split(' ', Qt::SkipEmptyParts), root + "/bin");
+        const StartFolders got = brelune::startFolders(words, root + "/bin");
         QDir::setCurrent(current);
+        user.reset();
         qunsetenv("XDG_DATA_HOME");
         qputenv("HOME", home);
         QCOMPARE(QStringList({got.dataDir, got.helpFile, got.problem}).join('|'),
@@ -285,103 +294,167 @@ private slots:
         QVERIFY(QDir(a.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 
-    // The program in a folder where nothing can be written, run as an ordinary user (root writes
-    // anywhere): both files are created in the user's folder; with a book beside the program,
-    // though, the book stays where it is.
-    void readOnlyProgramFolder() {
-        QTemporaryDir tmp;
-        const QString root = tmp.path(), app = root + "/app", home = root + "/home";
-        const QString data = home + "/.local/share/BRELUNE";
-        QVERIFY(QDir().mkpath(app) && QDir().mkpath(home));
-        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), app + "/test_app"));
-        using P = QFileDevice;
-        const auto all =
-            P::ReadOwner | P::ReadGroup | P::ReadOther | P::ExeOwner | P::ExeGroup | P::ExeOther;
-        QVERIFY(QFile::setPermissions(root, all | P::WriteOwner));
-        QVERIFY(QFile::setPermissions(home, all | P::WriteOwner | P::WriteGroup | P::WriteOther));
-        const auto writable = qScopeGuard([&] { QFile::setPermissions(app, all | P::WriteOwner); });
-        auto run = [&](const QString& script) {
-            QVERIFY(QFile::setPermissions(app, all));
-            QProcess process;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.remove("XDG_DATA_HOME");
-            env.insert("HOME", home);
-            process.setProcessEnvironment(env);
-            const QStringList child{app + "/test_app", "--run", script};
-            if (getuid() == 0)
-                process.start("setpriv",
-                              QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} +
-                                  child);
-            else
-                process.start(child[0], child.mid(1));
-            process.waitForFinished(60000);
-            QFile::setPermissions(app, all | P::WriteOwner);
-            const QByteArray errors = process.readAllStandardError();
-            if (errors.startsWith("setpriv:") || process.error() == QProcess::FailedToStart)
-                QSKIP("no program can be run as an ordinary user here: " + errors);
-            const QByteArray out = process.readAllStandardOutput();
-            QVERIFY2(process.exitCode() == 0, errors + out);
-            QCOMPARE(out.trimmed(), (script.isEmpty() ? app : data) + '|' + app + "/brelune.hlp|");
+    // Each window opened on a new book (by a menu item of the main window), its texts as texts()
+    // gives them.
+    void windowTexts_data() {
+        QTest::addColumn<QString>("window"); // menu item > the window's object name
+        QTest::addColumn<QStringList>("expected");
+        const QString tip = "Cliquez sur une des options que vous avez définie";
+        auto row = [](const char* tag, const char* window, const QStringList& expected) {
+            QTest::newRow(tag) << window << expected;
         };
-        run("cancel no yes cancel no yes"); // both created
-        QCOMPARE(QDir(data).entryList(QDir::Files | QDir::Hidden),
-                 QStringList({"PTcomptes.mdb", "ptconte.ini"}));
-        QCOMPARE(QDir(app).entryList(QDir::Files | QDir::Hidden), QStringList{"test_app"});
-        QCOMPARE(AccountDb(data + "/PTcomptes.mdb").readRegister().operations.size(), 0);
-        for (const char* name : {"/PTcomptes.mdb", "/ptconte.ini"})
-            QVERIFY(QFile::rename(data + name, app + name));
-        QVERIFY(QDir(data).removeRecursively());
-        run(""); // found beside the program
-        QVERIFY(!QFile::exists(data));
+        row("main", ">Frmcompte",
+            {"BRELUNE" + QString(32, ' ') + "05/12/2003", "Label5:" + kHeader + '|',
+             "Combo1:date 05/12/2003 04/12/2003 03/12/2003 02/12/2003 01/12/2003 30/11/2003 "
+             "29/11/2003 28/11/2003 27/11/2003 26/11/2003 25/11/2003 24/11/2003 23/11/2003 "
+             "22/11/2003 21/11/2003 20/11/2003|Champ de date : ne changer pas le format !",
+             "Text1:|Champ de montant : ne tapez que des chiffres. Séparateur décimal : le POINT",
+             "Combo2:Payement CB Ch Prél Tip Rent RET|Champ payement : entrez ce que vous voulez "
+             "sauf pour les rentrées d'argent utilisez : Rent",
+             "Command1: Enregistrer|Cliquez pour enregistrer votre opération",
+             "Image3:|Pierre qui roule n'ammasse pas mousse",
+             "List1:     Pas d'enregistrement !|Champs de la base de données.", "Label1_0:Réel : |",
+             "Label1_1:0,00€|Solde REEL en francs : 0,00 F", "Label1_2:Bancaire : |",
+             "Label1_3:0,00€|Solde BANCAIRE en francs : 0,00 F",
+             "Label1_4:Bon|Les comptes sont bons",
+             "menu=Fichier: Sréel=Modif solde réel Sbanc=Modif solde bancaire [tr=-] "
+             "inprim=Impression [trait=-] quit=Quitter",
+             "util=Utilitaire: poin=Pointage Suppress=Suppression [trait1=-] "
+             "mencomptventil=Ventilation",
+             "Comment=?: helpp=aide cesqui=A propos"});
+        row("reconciliation", "poin>Pointage",
+            {"Pointage", "Label1:Recherche :|",
+             "Text1:|Tapez ici le montant à pointer. Si vous tapez 'retour' vous lancerez la "
+             "recherche",
+             "Command1:Lancer la recherche|Pour lancer la recherche",
+             "Image1:|TF1 c'est ça l'opium du peuple",
+             "List1:|Cette liste contiendra les sommes à pointer après que vous ayez lancé une "
+             "recherche",
+             "Label2:Réel : 0,00€ - Bancaire : 0,00€|Les deux soldes en temps réel",
+             "Command2:Sortir du Pointage|Quitter cette fenetre"});
+        row("allocation", "mencomptventil>ventilation",
+            {"ventilation", "Frame1:Ventillation|" + tip, "Option1_9:Manu|" + tip,
+             "Frame2:Montant|tout ce qui concerne les montants à ventiler",
+             "Label1:  à ventiller :|", "Text1:|Entrez ici le montant à ventiller",
+             "Command1:C'est bon|Confirmation de l'opération",
+             "Frame3:Changement de NOM de ventilation|Tout ce qui concerne la changement du texte "
+             "d'une ventilation",
+             "Label2:Sélectionner une ventilation/et entrer le nouveau texte, cliquer sur OK|",
+             "Text2:|Entrez ici le nouveau nom d'une ventilation",
+             "Command2:O.K.|Vous avez choisi une ventilation et tapez un nouveau nom alors "
+             "confirmez-le avec ce bouton",
+             "Label3:/     Montant des dépenses ventilées par poste ://     En 0,00 mois, d|Vous "
+             "avez dans ce cadre une liste du montant et du temps écoulé pour chaque ventilation",
+             "Image1_0:|Une idée ne peut etre fixe",
+             "Image1_1:|Contrairement aux idées reçues : la vie vaut la peine d'etre vécue",
+             "Image1_2:|De toute façon : Après la pluie vient le beau temps ! Mais pas pour tout "
+             "le monde !!!",
+             "mnfich=Fichier: menu_aide=Aide [trait1=-] menimprim=Imprimer [trait2=-] "
+             "mnquit=Quitter"});
+        row("about", "cesqui>Dialog",
+            {"A propos de BRELUNE", "Label1:BRELUNE|Version 2.10",
+             "Label2:Version 2.10 --  Le petit logiciel/de Gestion bancaire|",
+             "OKButton:OK|Quitter cette fenetre"});
+        row("help", "helpp>aide", {"BRELUNE - Aide"});
+    }
+    void windowTexts() {
+        QFETCH(QString, window);
+        QFETCH(QStringList, expected);
+        QtHelpViewer help;
+        Book b([&](TestRun& run) {
+            run.createBook();
+            run.ctx.help = &help;
+            writeFile(run.ctx.helpFile, "<p>Aide</p>");
+        });
+        if (window[0] != '>')
+            b.menu(qPrintable(window.section('>', 0, 0)));
+        const QWidget* shown = windows<QWidget>().value(0);
+        for (const QWidget* w : windows<QWidget>())
+            shown = w->objectName() == window.section('>', 1) ? w : shown;
+        QStringList controls;
+        for (const QString& line : expected.mid(1))
+            if (!line.contains('='))
+                controls << line.section(':', 0, 0);
+        QCOMPARE(texts(shown, controls), expected);
+        qDeleteAll(windows<Pointage>());
+    }
+
+    // The decorative pictures as they are drawn: a colour at a point of each, "x,y=red,green,blue".
+    void pictures_data() {
+        QTest::addColumn<QString>("picture"); // "strip K" of the allocation window, or "stones"
+        QTest::addColumn<QString>("pixels");
+        // A sky from one colour to another, a spark, no outline above a hill, a drop, the sun.
+        QTest::newRow("sparks") << "strip 0"
+                                << "0,0=250,230,120 12,16=254,247,215";
+        QTest::newRow("hills") << "strip 1"
+                               << "12,21=150,210,248";
+        QTest::newRow("rain, then sun")
+            << "strip 2"
+            << "0,0=90,100,120 863,0=250,220,110 12,8=200,220,255 444,16=255,250,200";
+        // The grey band, the fourth stone's shade, the fifth stone's width.
+        QTest::newRow("stones") << "stones"
+                                << "0,0=150,150,150 78,8=111,101,91 106,8=148,138,128";
+    }
+    void pictures() {
+        QFETCH(QString, picture);
+        QFETCH(QString, pixels);
+        const Book b;
+        const QImage image = picture == "stones"
+                                 ? b.at<QLabel>("Image3")->pixmap().toImage()
+                                 : ventilationStrip(picture.section(' ', 1).toInt());
+        QStringList seen;
+        for (const QString& p : pixels.split(' ')) {
+            const QColor c = image.pixelColor(p.section(',', 0, 0).toInt(),
+                                              p.section('=', 0, 0).section(',', 1).toInt());
+            seen << p.section('=', 0, 0) +
+                        QString("=%1,%2,%3").arg(c.red()).arg(c.green()).arg(c.blue());
+        }
+        QCOMPARE(seen.join(' '), pixels);
+    }
+
+    // The language a run takes from the system (LC_ALL here): its dates and decimal separator.
+    void systemLocale_data() {
+        QTest::addColumn<QString>("lcAll");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("en_US") << "en_US.UTF-8"
+                               << "12/5/2003 .";
+        QTest::newRow("fr_FR") << "fr_FR.UTF-8"
+                               << "05/12/2003 ,";
+        QTest::newRow("C") << "C"
+                           << "05/12/2003 ,";
+    }
+    void systemLocale() {
+        QFETCH(QString, lcAll);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LC_ALL", lcAll);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"--locale"});
+        QVERIFY(child.waitForFinished());
+        QTEST(QString::fromUtf8(child.readAllStandardOutput()).trimmed(), "shown");
     }
 
     void mainWindow() {
-        TestRun run;
-        run.createBook();
-        run.ctx.filesLocated = false;
-        Frmcompte window(run.ctx);
-        window.show();
-        auto state = [&] { // as kWindow shows it
-            QStringList texts{window.windowTitle()}, order;
+        Book b([](TestRun& run) {
+            run.createBook();
+            run.ctx.filesLocated = false;
+        });
+        QVERIFY(b.loaded);
+        auto state = [&] { // the texts, then the order of the controls' tops
+            QStringList order;
             for (int i = 0, above = 0; i < kControls.size(); ++i) {
-                const QWidget* w = child<QWidget>(&window, kControls[i]);
-                if (const auto* combo = qobject_cast<const QComboBox*>(w))
-                    for (int item = 0; item < combo->count(); ++item)
-                        texts << combo->itemText(item);
-                if (const auto* list = qobject_cast<const LineList*>(w))
-                    texts << list->lines();
-                else // a combo box's text is its currentText
-                    texts << w->property("text").toString() + w->property("currentText").toString();
-                const int y = w->mapTo(&window, QPoint()).y(), down = y - std::exchange(above, y);
+                const int y = b.at(kControls[i])->mapTo(&b.frame, QPoint()).y();
+                const int down = y - std::exchange(above, y);
                 order << (i == 0 ? "" : down > 0 ? "< " : down < 0 ? "> " : "= ") + kControls[i];
             }
-            texts << order.join(' ');
-            for (QAction* top : window.menuBar()->actions()) { // separators in brackets
-                texts << top->menu()->objectName() + "=" + top->text() + ":";
-                for (QAction* item : top->menu()->actions())
-                    texts.last() += QString(item->isSeparator() ? " [%1=%2]" : " %1=%2")
-                                        .arg(item->objectName(), item->text());
-            }
-            return texts;
+            return texts(&b.frame, kControls) << order.join(' ');
         };
-        QVERIFY(window.Form_Load());
         const QStringList fresh = state();
-        QCOMPARE(fresh,
-                 kWindow.arg("BRELUNE" + QString(32, ' ') + "05/12/2003", kHeader).split('\n'));
-        QStringList tips;
-        for (const char* name : {"Combo1", "Text1", "Combo2", "Command1", "List1", "Image3"})
-            tips << child<QWidget>(&window, name)->toolTip();
-        QCOMPARE(tips, QStringList({"Champ de date : ne changer pas le format !",
-                                    "Champ de montant : ne tapez que des chiffres. Séparateur "
-                                    "décimal : le POINT",
-                                    "Champ payement : entrez ce que vous voulez sauf pour les "
-                                    "rentrées d'argent utilisez : Rent",
-                                    "Cliquez pour enregistrer votre opération",
-                                    "Champs de la base de données.",
-                                    "Pierre qui roule n'ammasse pas mousse"}));
+        QCOMPARE(fresh.last(), "Label5 < Combo1 = Text1 = Combo2 < Command1 < Image3 < List1 < "
+                               "Label1_0 = Label1_1 = Label1_2 = Label1_3 = Label1_4");
         // The header stands above the input controls, each under its column name.
-        const auto* header = child<QLabel>(&window, "Label5");
-        auto at = [&](const char* name) { return child<QWidget>(&window, name)->geometry(); };
+        const auto* header = b.at<QLabel>("Label5");
+        auto at = [&](const char* name) { return b.at(name)->geometry(); };
         auto under = [&](const char* column) {
             return header->fontMetrics().horizontalAdvance(kHeader.left(kHeader.indexOf(column)));
         };
@@ -389,24 +462,26 @@ private slots:
                  QList({under("Montant"), under("Payement")}));
         QVERIFY(header->geometry().bottom() < at("Combo1").top());
         // A second load skips the search, even with a file moved away, and leaves the same state.
-        child<QLineEdit>(&window, "Text1")->setText("12");
-        QVERIFY(QFile::remove(run.iniPath()));
-        QVERIFY(window.Form_Load());
+        b.at<QLineEdit>("Text1")->setText("12");
+        QVERIFY(QFile::remove(b.iniPath()));
+        QVERIFY(b.frame.Form_Load());
         QCOMPARE(state(), fresh);
         // Quitter ends the run at once, even with the accounts found wrong.
-        run.setSoldes("1 0");
-        QVERIFY(window.Form_Load());
-        child<QAction>(&window, "quit")->trigger();
-        QCOMPARE(run.endCalls, 1);
-        QCOMPARE(run.dialogs.takeShown(), QStringList{msg("Attention", "critical", "OK",
-                                                          "Il y a une erreur dans les comptes")});
+        b.setSoldes("1 0");
+        QVERIFY(b.frame.Form_Load());
+        b.menu("quit");
+        QCOMPARE(b.endCalls, 1);
+        QCOMPARE(b.shown(), QStringList{kFaux});
     }
 };
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc > 1 && qstrcmp(argv[1], "--run") == 0)
-        return startedRun(QApplication::arguments().mid(2));
+    if (argc > 1 && qstrcmp(argv[1], "--locale") == 0) { // as the program takes it
+        const Locale locale = Locale::fromSystem();
+        std::puts(qPrintable(locale.formatDate(QDate(2003, 12, 5)) + ' ' + locale.decimal()));
+        return 0;
+    }
     TestApp test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -25,42 +25,19 @@ const QString kForeign = "ce fichier n'a pas les tables d'une base BRELUNE (En_c
 const QString kDamaged = "le fichier est endommagé";
 const QString kVerdicts = "Bon|Pas d'enregistrement";
 const QString kUnreadable = "ventiler, renommer, imprimer";
-const QString kFaux = msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
 const QRegularExpression kEnglish(
     "\\b(the|is|not|no|such|database|disk|malformed|error|failed|unable|file|cannot|constraint|"
     "syntax|column|memory|unknown)\\b",
     QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
 
-// The program started as a user starts it, in a folder holding the corpus file.
-struct Run {
-    TestRun run;
-    Frmcompte frame{run.ctx};
-    bool started; // and both files left as they were
-    explicit Run(const QString& file) {
-        const bool book = file.endsWith(".mdb");
-        QByteArray bytes = contents(CORPUS "/" + file);
-        bytes = file.endsWith(".qz") ? qUncompress(bytes) : bytes; // a huge file, compressed
-        const QByteArray sound = contents(CORPUS + QString(book ? "/sound.ini" : "/sound.mdb"));
-        writeFile(book ? run.dbPath() : run.iniPath(), bytes);
-        writeFile(book ? run.iniPath() : run.dbPath(), sound);
-        frame.show();
-        started = frame.Form_Load() && contents(book ? run.dbPath() : run.iniPath()) == bytes &&
-                  contents(book ? run.iniPath() : run.dbPath()) == sound;
-    }
-    void menu(const char* item) { child<QAction>(&frame, item)->trigger(); }
-    Ventilation* ventilation() {
-        menu("mencomptventil");
-        return frame.ventilation();
-    }
-    static void click(const QWidget* w, const char* button) {
-        QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
-    }
-    static void pickFirst(const QWidget* w) {
-        auto* list = child<LineList>(w, "List1");
-        list->setCurrentIndex(list->model()->index(0, 0));
-        QCoreApplication::processEvents();
-    }
-};
+// The two files a corpus file stands for, the book's then ptconte.ini's.
+std::pair<QByteArray, QByteArray> filesFor(const QString& file) {
+    const bool book = file.endsWith(".mdb");
+    QByteArray bytes = contents(CORPUS "/" + file);
+    bytes = file.endsWith(".qz") ? qUncompress(bytes) : bytes; // a huge file, compressed
+    const QByteArray sound = contents(CORPUS + QString(book ? "/sound.ini" : "/sound.mdb"));
+    return book ? std::pair(bytes, sound) : std::pair(sound, bytes);
+}
 
 // The commands, each played on a fresh start: its name, whether it acts on ptconte.ini (else on
 // the book) and may write there, the answers it needs when it works.
@@ -77,30 +54,33 @@ const Command kCommands[] = {
     {"imprimer", true, false, {}}};
 
 // Plays command i of kCommands as a user does.
-void play(Run& r, int i) {
+void play(Book& r, int i) {
     const QWidget* v = r.frame.registerView();
+    if (i == 6 || i == 7 || i == 8)
+        r.menu("mencomptventil");
+    const QWidget* ventilation = r.frame.ventilation();
     if (i == 0) {
         child<QComboBox>(v, "Combo1")->setEditText("05/12/2003");
         child<QLineEdit>(v, "Text1")->setText("12.5");
         child<QComboBox>(v, "Combo2")->setEditText("CB");
-        Run::click(v, "Command1");
+        click(v, "Command1");
     } else if (i == 4) {
         r.menu("poin");
         Pointage* w = windows<Pointage>().value(0);
         child<QLineEdit>(w, "Text1")->setText("12.5");
-        Run::click(w, "Command1");
-        Run::pickFirst(w);
+        click(w, "Command1");
+        pick(w, {0});
         w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     } else if (i == 6 || i == 7) {
-        Ventilation* w = r.ventilation();
-        child<QLineEdit>(w, i == 6 ? "Text1" : "Text2")->setText(i == 6 ? "12.5" : "Loisirs");
-        Run::click(w, i == 6 ? "Command1" : "Command2");
+        child<QLineEdit>(ventilation, i == 6 ? "Text1" : "Text2")
+            ->setText(i == 6 ? "12.5" : "Loisirs");
+        click(ventilation, i == 6 ? "Command1" : "Command2");
     } else if (i == 8) {
-        child<QAction>(r.ventilation(), "menimprim")->trigger();
+        child<QAction>(ventilation, "menimprim")->trigger();
     } else if (i == 1) {
         r.menu("Suppress");
-        Run::pickFirst(v); // the first line found
+        pick(v, {0}); // the first line found
     } else {
         r.menu(i == 2 ? "Sréel" : i == 3 ? "Sbanc" : "inprim");
     }
@@ -179,25 +159,30 @@ private slots:
         };
         for (int i = 0; i < int(std::size(kCommands)); ++i) {
             const Command& c = kCommands[i];
-            Run r(d.file);
+            const auto [db0, ini0] = filesFor(d.file);
+            Book r([&](TestRun& run) {
+                writeFile(run.dbPath(), db0);
+                writeFile(run.iniPath(), ini0);
+            });
+            const bool started =
+                r.loaded && contents(r.dbPath()) == db0 && contents(r.iniPath()) == ini0;
             // The start-up: the book's verdict, or why it is refused; the first category's name.
             const auto* verdict = child<QLabel>(&r.frame, "Label1_4");
             const QString startup =
-                QStringList(r.run.shown()
+                QStringList(r.shown()
                             << (verdict ? verdict : child<QLabel>(&r.frame, "Label1_0"))->text()
-                            << read_ventil(r.run.ctx)[0].name)
+                            << read_ventil(r.ctx)[0].name)
                     .join(" / ");
             const QString expected = refusedBook ? dbProblem(d.startup) + " / Comptes illisibles"
                                      : book      ? d.startup
                                                  : "Bon";
-            check(r.started && startup == expected + " / " + (book ? "gas - oil" : d.startup),
-                  QString(r.started ? "start-up: " : "start-up ended or changed a file: ") +
-                      startup);
+            check(started && startup == expected + " / " + (book ? "gas - oil" : d.startup),
+                  QString(started ? "start-up: " : "start-up ended or changed a file: ") + startup);
 
-            const QByteArray db = contents(r.run.dbPath()), ini = contents(r.run.iniPath());
-            r.run.dialogs.script(c.script);
+            const QByteArray db = contents(r.dbPath()), ini = contents(r.iniPath());
+            r.dialogs.script(c.script);
             play(r, i);
-            QStringList dialogs = r.run.shown();
+            QStringList dialogs = r.shown();
             if (!refusedBook)
                 dialogs.removeAll(kFaux); // the book's verdict, told at each refresh
             QStringList problems = dialogs.filter(
@@ -217,14 +202,13 @@ private slots:
                       name + " says: " + dialogs.join(" / "));
             // A command that works changes its own file, or prints; any other file stays.
             const bool wrote = c.writes && !refused;
-            const bool bookChanged = contents(r.run.dbPath()) != db;
-            const bool iniChanged = contents(r.run.iniPath()) != ini;
+            const bool bookChanged = contents(r.dbPath()) != db;
+            const bool iniChanged = contents(r.iniPath()) != ini;
             check(bookChanged == (wrote && !c.onIni), name + " changed the book, or did not");
             check(iniChanged == (wrote && c.onIni), name + " changed ptconte.ini, or did not");
-            check(refused ||
-                      (r.run.dialogs.scriptDone() && (c.writes || r.run.printer.jobs.size() == 1)),
+            check(refused || (r.dialogs.scriptDone() && (c.writes || r.printer.jobs.size() == 1)),
                   name + " did not do its work: " + dialogs.join(" / "));
-            const QStringList left = QDir(r.run.dir.path()).entryList(QDir::Files | QDir::Hidden);
+            const QStringList left = QDir(r.dir.path()).entryList(QDir::Files | QDir::Hidden);
             check(left == QStringList({"PTcomptes.mdb", "ptconte.ini"}),
                   name + " left " + left.join(' '));
         }

@@ -1,7 +1,6 @@
 // The seams and value types: money, locale, profile files, account database, the real dialogs.
 #include "platform/account_db.h"
 #include "platform/dialogs.h"
-#include "platform/help_viewer.h"
 #include "platform/locale.h"
 #include "platform/money.h"
 #include "platform/profile_file.h"
@@ -80,10 +79,10 @@ private slots:
         QTest::addColumn<QString>("reads");
         QTest::newRow("in place, in Windows-1252")
             << QByteArray("; keep me\r\n[a]\r\n  K1 =  un  \r\nk2=2\r\n\r\n[b]\r\nz=9\r\n")
-            << "A/k2=vêtements €;a/k3=3;c/n=new"
-            << QByteArray("; keep me\r\n[a]\r\n  K1 =  un  \r\nk2=v\xEAtements \x80\r\nk3=3\r\n\r\n"
-                          "[b]\r\nz=9\r\n[c]\r\nn=new\r\n")
-            << "A/k1=un;b/k1=(none);a/K2=vêtements €;x/y=(none)";
+            << "A/k2=vêtements €…;a/k3=3;c/n=new"
+            << QByteArray("; keep me\r\n[a]\r\n  K1 =  un  \r\nk2=v\xEAtements \x80\x85\r\nk3=3\r\n"
+                          "\r\n[b]\r\nz=9\r\n[c]\r\nn=new\r\n")
+            << "A/k1=un;b/k1=(none);a/K2=vêtements €…;x/y=(none)";
         QTest::newRow("UTF-8 stays")
             << QByteArray("\xEF\xBB\xBF[v]\nt=Surgel\xC3\xA9s\n") << "v/u=Crème"
             << QByteArray("\xEF\xBB\xBF[v]\nt=Surgel\xC3\xA9s\nu=Cr\xC3\xA8me\n") << "v/t=Surgelés";
@@ -100,6 +99,9 @@ private slots:
         QTest::newRow("UTF-16 stays")
             << QByteArray("\xFF\xFE[\0a\0]\0\r\0\n\0k\0=\0\x31\0\r\0\n\0", 22) << "a/k=é"
             << QByteArray("\xFF\xFE[\0a\0]\0\r\0\n\0k\0=\0\xE9\0\r\0\n\0", 22) << "a/k=é";
+        QTest::newRow("empty but for a UTF-8 mark")
+            << QByteArray("\xEF\xBB\xBF") << "v/u=Crème"
+            << QByteArray("\xEF\xBB\xBF[v]\r\nu=Cr\xC3\xA8me\r\n") << "v/u=Crème";
         QTest::newRow("lines ended by a lone CR") << QByteArray("[a]\rk=1\r") << "a/k=2;a/j=3"
                                                   << QByteArray("[a]\rk=2\rj=3\r") << "a/k=2;a/j=3";
         QTest::newRow("last line without its end, quotes")
@@ -245,6 +247,8 @@ private slots:
         // A row id given again to a newer operation is not taken for the old one.
         QCOMPARE(run.addRow("2003-12-05", "9", "CB"), op.id);
         QVERIFY_THROWS_EXCEPTION(AccountDbError, db.deleteOperation(op));
+        // The book itself refuses a payment text of more than five characters.
+        QVERIFY_THROWS_EXCEPTION(SQLite::Exception, run.addRow("2003-12-05", "1", "ABCDEF"));
         QCOMPARE(run.rows(), "2003-12-05 9 CB");
         run.exec("DELETE FROM En_cour");
         // A move beyond the money range is refused whole, and told as a refusal of a sound book.
@@ -339,16 +343,6 @@ private slots:
             answer = dialogs.input(f[2], f[1], f[3]).value_or("(cancelled)");
         }
         QCOMPARE(seen + '>' + answer, r[1] + '>' + r[3]);
-    }
-
-    void helpWindowEscape() { // closed by Escape as by its close box
-        QTemporaryDir dir;
-        writeFile(dir.filePath("brelune.hlp"), "<p>Aide</p>");
-        QtHelpViewer help;
-        help.showHelp(dir.filePath("brelune.hlp"));
-        QCOMPARE(windows<QTextBrowser>().size(), 1);
-        QTest::keyClick(windows<QTextBrowser>()[0], Qt::Key_Escape);
-        QVERIFY(windows<QTextBrowser>().isEmpty());
     }
 };
 

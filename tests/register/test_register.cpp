@@ -12,22 +12,8 @@ using namespace brelune::test;
 
 namespace {
 
-// Operations written "amount payment, amount payment", dated 5 December 2003.
-OperationTable operations(const QString& text) {
-    OperationTable ops;
-    for (const QString& item : text.split(", ", Qt::SkipEmptyParts)) {
-        const QStringList f = item.split(' ');
-        ops.append({0, QDate(2003, 12, 5), {}, *readAmount(f[0]).toMoney(), f[1]});
-    }
-    return ops;
-}
-
 struct Reading {
     QString text, reading; // "zero?|stored|searched", "out" out of range, "none" unmatchable
-};
-struct Check {
-    QString operations, soldes; // "reel bancaire", "-" for an empty field
-    bool good;
 };
 
 const QString kNoDate = msg("Et la date !", "critical", "OK", "votre date n'est pas correcte !");
@@ -37,8 +23,7 @@ const QString kTooLong =
     msg("Payement trop grand", "critical", "OK", "Texte de payement trop grand !");
 const QString kNoPayment =
     msg("Et le payement !", "critical", "OK", "vous n'avez pas rentré de payement !");
-const QString kOnlyDigits = msg("Montant", "exclamation", "OK", "Seul les chiffres sont permis !");
-const QString kFaux = msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
+const QString kDigitsOnly = msg("Montant", "exclamation", "OK", kOnlyDigits);
 const QString kReel = "input|Nouveau SOLDE|entrez le nouveau solde réel|Un Milliard";
 const QString kBanc = "input|Nouveau SOLDE|entrez le nouveau solde bancaire|Un Milliard";
 const QString kSoldeZero = msg("Attention", "question", "YesNo",
@@ -54,23 +39,14 @@ const QString kAmountTooLarge = msg("Et le montant alors !", "critical", "OK",
                                     "Ce montant est trop grand pour être enregistré !");
 const QString kSoldeTooLarge =
     msg("Nouveau SOLDE", "exclamation", "OK", "Ce solde est trop grand pour être enregistré !");
-// A run (in English for a data row tagged "en ...") on operations "day amount payment" of December
-// 2003 (row ids 1, 2...) and Soldes "réel bancaire" ("none": no row), with its main window loaded.
-struct Book {
-    TestRun run;
-    Frmcompte frame{run.ctx};
-
-    explicit Book(const QStringList& rows = {}, const QString& soldes = "0 0") {
-        run.createBook(rows, soldes);
-        frame.show();
-        frame.Form_Load();
-    }
-    LineList* list() const { return child<LineList>(&frame, "List1"); }
-    QComboBox* combo(int i) const { return child<QComboBox>(&frame, QString("Combo%1").arg(i)); }
-    QLineEdit* text1() const { return child<QLineEdit>(&frame, "Text1"); }
-    QLabel* label(int i) const { return child<QLabel>(&frame, QString("Label1_%1").arg(i)); }
-    QStringList shown() { return run.shown(); }
-    void menu(const char* item) { child<QAction>(&frame, item)->trigger(); }
+// The main window on a book, in English for a data row tagged "en ...": operations "day amount
+// payment" of December 2003 (row ids 1, 2...) and Soldes "réel bancaire" ("none": no row).
+struct Register : Book {
+    using Book::Book;
+    LineList* list() const { return at<LineList>("List1"); }
+    QComboBox* combo(int i) const { return at<QComboBox>(QString("Combo%1").arg(i)); }
+    QLineEdit* text1() const { return at<QLineEdit>("Text1"); }
+    QLabel* label(int i) const { return at<QLabel>(QString("Label1_%1").arg(i)); }
     // Types "date|amount|payment" as a user does and clicks Enregistrer, or presses the key named
     // after a fourth "|" on it.
     void enter(const QString& line) {
@@ -81,19 +57,13 @@ struct Book {
             for (const QChar c : f[i == 1 ? 0 : 2]) // letters outside ASCII too
                 QTest::sendKeyEvent(QTest::Click, combo(i), Qt::Key_unknown, c, Qt::NoModifier);
         }
-        auto* button = child<QPushButton>(&frame, "Command1");
+        auto* button = at<QPushButton>("Command1");
         button->setFocus();
         if (f.value(3) == "Return" || f.value(3) == "Enter")
             QTest::keyClick(button, f[3] == "Return" ? Qt::Key_Return : Qt::Key_Enter,
                             f[3] == "Return" ? Qt::NoModifier : Qt::KeypadModifier);
         else
             QTest::mouseClick(button, Qt::LeftButton);
-    }
-    // Selects lines of List1 as a click or a drag does; the event loop delivers the selection.
-    void select(std::initializer_list<int> rows) {
-        for (int row : rows)
-            list()->setCurrentIndex(list()->model()->index(row, 0));
-        QCoreApplication::processEvents();
     }
 };
 
@@ -108,13 +78,13 @@ struct Entry { // typed in an empty book; refused when nothing is stored
     QStringList dialogs = {};
     QString stored = {}, reel = "0"; // the row stored, the Réel balance after
     QString shown = {};              // the register line after its date and "_____"
-    QString failing = {};            // the table that refuses every change
+    QString failing = {};            // how the book refuses every change
 };
 struct Prompt { // a command asking for an amount, in a book that agrees: RENT 1, Réel 3, Bancaire 2
     const char* item;
     QStringList script, dialogs;
     QString after, soldes = "3 2"; // Soldes after, before ("none": no row)
-    QString failing = {};          // the table that refuses every change
+    QString failing = {};          // how the book refuses every change
 };
 const QStringList kSix{"5 12.5 CB", "5 12.5 CB", "5 12.5 CB", "1 40 RENT", "4 -7.25 CB", "2 0 CB"};
 struct Deletion { // in kSix, Réel 9.75 (agreeing): the amount typed, then asked about; lines found
@@ -164,27 +134,6 @@ private slots:
                  r.reading);
     }
 
-    void verdict_data() {
-        QTest::addColumn<Check>("c");
-        row<Check>("agree", {"100 RENT, 30 CB", "70 0", true});
-        row<Check>("bank off by 10", {"100 RENT, 30 CB", "70 10", false});
-        row<Check>("Rent not upper-cased goes out", {"100 Rent, 30 CB", "70 0", false});
-        row<Check>("0.98 off, same euros", {"5.99 RENT", "5.01 0", false});
-        row<Check>("last decimal", {"0.0001 RENT", "0 0", false});
-        row<Check>("empty register", {"", "12.5 12.5", true});
-        row<Check>("empty balance counts as 0", {"10 CB", "- 10", true});
-        row<Check>("negative amount", {"-5 CB", "5 0", true});
-        row<Check>("sum beyond the money range",
-                   {"922337203685477 RENT, 922337203685477 RENT", "-1 -1", false});
-    }
-    void verdict() {
-        QFETCH(Check, c);
-        const QStringList f = c.soldes.split(' ');
-        auto field = [](QString t) { return t == "-" ? std::nullopt : readAmount(t).toMoney(); };
-        const Soldes soldes{field(f[0]), field(f[1])};
-        QCOMPARE(balanceVerdict(operations(c.operations), soldes) == Verdict::Bon, c.good);
-    }
-
     void refresh_data() {
         QTest::addColumn<Refresh>("r");
         row<Refresh>("fr agreeing",
@@ -205,11 +154,11 @@ private slots:
     void refresh() {
         QFETCH(Refresh, r);
         // By date; rows of one date keep the order they were stored in.
-        Book b({"5 100 RENT", "1 30 CB", "5 12.5 PRÉL"}, "none");
+        Register b({"5 100 RENT", "1 30 CB", "5 12.5 PRÉL"}, "none");
         QCOMPARE(b.label(0)->text(), "Pas d'enregistrement");
         QCOMPARE(b.label(0)->width(), b.frame.registerView()->width());
         QVERIFY(!b.label(1)); // not created without balances
-        b.run.setSoldes(QString(r.reel) + " 0");
+        b.setSoldes(QString(r.reel) + " 0");
         b.frame.registerView()->load_compte();
         b.shown();
         b.frame.registerView()->load_compte(); // a second refresh doubles neither lines nor labels
@@ -219,51 +168,49 @@ private slots:
         for (int i = 0; i < 5; ++i) {
             strip << b.label(i)->text() << b.label(i)->toolTip();
             geometry << b.label(i)->x() << b.label(i)->width();
-            QCOMPARE(b.label(i)->alignment(), Qt::AlignCenter);
         }
         QCOMPARE(strip.join('|'), r.strip);
         QCOMPARE(geometry, (QList<int>{0, 80, 80, 160, 240, 128, 368, 160, 528, 112}));
         QCOMPARE(b.shown(), r.dialogs);
         QCOMPARE(b.frame.findChildren<QLabel*>(QRegularExpression("^Label1_")).size(), 5);
-        QCOMPARE(b.run.ids(), "1 2 3"); // nothing is corrected
+        QCOMPARE(b.ids(), "1 2 3"); // nothing is corrected
         // The Soldes row gone: Label1(0) spans the strip, the others stay.
-        b.run.setSoldes("none");
+        b.setSoldes("none");
         b.frame.registerView()->load_compte();
         QCOMPARE(b.label(0)->width(), b.frame.registerView()->width());
         QVERIFY(b.label(4)->isVisible());
         QCOMPARE(b.label(4)->text(), r.strip.section('|', 8, 8));
         // An unreadable database: no stale line nor verdict, and no file created.
-        QVERIFY(QFile::remove(b.run.dbPath()));
+        QVERIFY(QFile::remove(b.dbPath()));
         if (!r.junk.isEmpty())
-            writeFile(b.run.dbPath(), r.junk);
+            writeFile(b.dbPath(), r.junk);
         b.frame.registerView()->load_compte();
         QCOMPARE(b.shown(), QStringList{dbProblem(r.junk.isEmpty() ? kGone : kJunk)});
         QVERIFY(b.list()->lines().isEmpty());
         QCOMPARE(b.label(0)->text(), "Comptes illisibles");
         QVERIFY(!b.label(4)->isVisible());
-        QCOMPARE(QFile::exists(b.run.dbPath()), !r.junk.isEmpty());
+        QCOMPARE(QFile::exists(b.dbPath()), !r.junk.isEmpty());
     }
 
     void typingInTheAmountBox() {
-        Book b;
+        Register b;
         QLineEdit* box = b.text1();
         QTest::keyClicks(box, "12a.5,-");
         // Enter and Space are refused; Backspace, moving, Delete and Ctrl+A type no character.
         QTest::keySequence(box, QKeySequence("Return, Space, Backspace, Left"));
         QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(box->text() + '|' + box->selectedText(), "12.5,|12.5,");
-        QCOMPARE(b.shown(), QStringList(3, kOnlyDigits));
-        QVERIFY(b.run.rows().isEmpty()); // Enter records nothing
+        QCOMPARE(b.shown(), QStringList(3, kDigitsOnly));
+        QVERIFY(b.rows().isEmpty()); // Enter records nothing
         // Pasted and AltGr text goes through the same filter.
         QGuiApplication::clipboard()->setText("12abc");
         QTest::keySequence(box, QKeySequence("Ctrl+V, Ctrl+Alt+E"));
-        QCOMPARE(b.shown(), QStringList(2, kOnlyDigits));
-        // So is the X11 selection pasted by a middle click, where there is one.
-        if (QGuiApplication::clipboard()->supportsSelection()) {
-            QGuiApplication::clipboard()->setText("9x", QClipboard::Selection);
-            QTest::mouseClick(box, Qt::MiddleButton);
-            QCOMPARE(b.shown(), QStringList{kOnlyDigits});
-        }
+        QCOMPARE(b.shown(), QStringList(2, kDigitsOnly));
+        // So is the text of an input method.
+        QInputMethodEvent composed;
+        composed.setCommitString("1a");
+        QCoreApplication::sendEvent(box, &composed);
+        QCOMPARE(b.shown(), QStringList{kDigitsOnly});
         QGuiApplication::clipboard()->setText("-3");
         QTest::keyClick(box, Qt::Key_Home);
         QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Delete, QChar(127), {}); // as X11 sends it
@@ -282,11 +229,14 @@ private slots:
         row<Entry>("longer once upper-cased", {"05/12/2003|1|straß", {kTooLong}});
         row<Entry>("not a date", {"31/02/2003|1|CB", {kNoDate}});
         row<Entry>("amount too large", {"05/12/2003|1e30|CB", {kAmountTooLarge}});
-        for (auto [table, reason] :
+        for (auto [how, reason] :
              {std::pair("Soldes", kRefusedValue),
-              {"En_cour!", "erreur inattendue de la base de données (code 1)"}})
-            QTest::addRow("%s refuses", table) << Entry{
-                .line = "05/12/2003|12|CB", .dialogs = {dbProblem(reason, true)}, .failing = table};
+              {"En_cour!", "erreur inattendue de la base de données (code 1)"},
+              {"busy", "la base est occupée par un autre programme"},
+              {"read-only", "le fichier ou son dossier est protégé en écriture"},
+              {"full", "erreur de lecture ou d'écriture sur le disque"}})
+            QTest::addRow("%s", how) << Entry{
+                .line = "05/12/2003|12|CB", .dialogs = {dbProblem(reason, true)}, .failing = how};
         row<Entry>("five letters, decimal comma, Return on the button",
                    {"05/12/2003|12,50|Prélè|Return",
                     {},
@@ -303,13 +253,14 @@ private slots:
     }
     void entries() {
         QFETCH(Entry, e);
-        Book b;
-        if (!e.failing.isEmpty())
-            b.run.failChangesOf(e.failing);
-        b.enter(e.line);
+        Register b;
+        {
+            const Refusing refusing(b, e.failing);
+            b.enter(e.line);
+        }
         QCOMPARE(b.shown(), e.dialogs);
         const bool recorded = !e.stored.isEmpty();
-        QCOMPARE(b.run.rows() + '|' + b.run.soldes(), e.stored + '|' + e.reel + " 0");
+        QCOMPARE(b.rows() + '|' + b.soldes(), e.stored + '|' + e.reel + " 0");
         const QString date = e.line.section('|', 0, 0);
         QCOMPARE(b.list()->lines(), QStringList{recorded ? "     " + date + "_____" + e.shown
                                                          : "     Pas d'enregistrement !"});
@@ -343,15 +294,14 @@ private slots:
     }
     void amountPrompts() {
         QFETCH(Prompt, s);
-        Book b({"5 1 RENT"}, s.soldes);
-        if (!s.failing.isEmpty())
-            b.run.failChangesOf(s.failing);
+        Register b({"5 1 RENT"}, s.soldes);
+        const Refusing refusing(b, s.failing);
         const QStringList registerLines = b.list()->lines();
         b.text1()->setText("99"); // half-typed, lost by the reload
-        b.run.dialogs.script(s.script);
+        b.dialogs.script(s.script);
         b.menu(s.item);
         QCOMPARE(b.shown(), s.dialogs);
-        QCOMPARE(b.run.ids() + '|' + b.run.soldes(), "1|" + s.after);
+        QCOMPARE(b.ids() + '|' + b.soldes(), "1|" + s.after);
         QCOMPARE(b.text1()->text(), s.script.endsWith("no") || !s.failing.isEmpty() ? "99" : "");
         QCOMPARE(b.list()->lines(), registerLines);
         if (s.soldes == "none") // the strip shows the row created, with an empty Réel
@@ -374,59 +324,59 @@ private slots:
     }
     void searchAndDelete() {
         QFETCH(Deletion, d);
-        Book b(kSix, "9.75 0");
+        Register b(kSix, "9.75 0");
         QStringList registerLines = b.list()->lines();
-        b.run.dialogs.script({d.typed, d.twist == "no" ? "no" : "yes"});
+        b.dialogs.script({d.typed, d.twist == "no" ? "no" : "yes"});
         b.menu("Suppress");
         QCOMPARE(b.list()->lines(), d.lines);
         if (d.twist == "fail")
-            b.run.failChangesOf("Soldes");
-        b.select({0, d.clicked}); // one question, for the line selected last
+            b.failChangesOf("Soldes");
+        pick(&b.frame, {0, d.clicked}); // one question, for the line selected last
         const QString refused = kRefusedValue;
         QCOMPARE(b.shown(),
                  QStringList({kSearchInput, kConfirm + d.asked}) +
                      (d.twist == "fail" ? QStringList{dbProblem(refused, true)} : QStringList{}));
-        QCOMPARE(b.run.ids() + '|' + b.run.soldes(), d.left + '|' + d.reel + " 0"); // the very row
-                                                                                    // clicked
+        QCOMPARE(b.ids() + '|' + b.soldes(), d.left + '|' + d.reel + " 0"); // the very row
+                                                                            // clicked
         QCOMPARE(b.label(4)->text(), "Bon");
         // The register again, out of delete mode (a click asks nothing), less the line deleted.
         QCOMPARE(b.list()->count(), d.left.count(' ') + 1);
         for (const QString& line : b.list()->lines())
             QVERIFY(registerLines.removeOne(line));
-        b.select({0});
+        pick(&b.frame, {0});
         QVERIFY(b.shown().isEmpty());
     }
 
     void searchGivenUpOrEnded() {
-        Book b(kSix, "9.75 0");
+        Register b(kSix, "9.75 0");
         const QStringList registerLines = b.list()->lines();
         // A search that finds nothing ("1e-9" is not 0) empties the list before it says so, and
         // ends delete mode.
-        b.run.dialogs.script({"12.5", "1e-9"});
+        b.dialogs.script({"12.5", "1e-9"});
         b.menu("Suppress");
         QStringList behindMessage{"(none)"};
-        b.run.dialogs.onMessage = [&] { behindMessage = b.list()->lines(); };
+        b.dialogs.onMessage = [&] { behindMessage = b.list()->lines(); };
         b.menu("Suppress");
         QCOMPARE(b.shown(), (QStringList{kSearchInput, kSearchInput, kNotFound}));
         QCOMPARE(behindMessage, QStringList{});
         QCOMPARE(b.list()->lines(), registerLines);
-        b.select({0});
+        pick(&b.frame, {0});
         QVERIFY(b.shown().isEmpty());
         // So does an entry.
-        b.run.dialogs.script({"12.5"});
+        b.dialogs.script({"12.5"});
         b.menu("Suppress");
         b.enter("05/12/2003|5|CB");
-        b.select({0});
+        pick(&b.frame, {0});
         QCOMPARE(b.shown(), QStringList{kSearchInput});
-        QCOMPARE(b.run.ids(), "1 2 3 4 5 6 7");
+        QCOMPARE(b.ids(), "1 2 3 4 5 6 7");
         // A search in an unreadable book leaves the window as it was, never "n'existe pas".
         const QStringList registerNow = b.list()->lines();
-        QVERIFY(QFile::rename(b.run.dbPath(), b.run.dbPath() + ".moved"));
-        b.run.dialogs.script({"12.5"});
+        QVERIFY(QFile::rename(b.dbPath(), b.dbPath() + ".moved"));
+        b.dialogs.script({"12.5"});
         b.menu("Suppress");
         QCOMPARE(b.shown(), (QStringList{kSearchInput, dbProblem(kGone)}));
         QCOMPARE(b.list()->lines(), registerNow);
-        QVERIFY(!QFile::exists(b.run.dbPath()));
+        QVERIFY(!QFile::exists(b.dbPath()));
     }
 };
 

@@ -84,11 +84,8 @@ private slots:
     }
     void accountReport() {
         QFETCH(QString, r);
-        TestRun run;
-        run.createBook(r.section('|', 0, 0).split(',', Qt::SkipEmptyParts), r.section('|', 1, 1));
-        Frmcompte window(run.ctx);
-        QVERIFY(window.Form_Load());
-        child<QAction>(&window, "inprim")->trigger();
+        Book run(r.section('|', 0, 0).split(',', Qt::SkipEmptyParts), r.section('|', 1, 1));
+        run.menu("inprim");
         const QString date = run.ctx.locale.formatDate(QDate(2003, 12, 5));
         const QStringList job{"courier New",
                               "10|\r\n\r\n\r\n     Données fournies par BRELUNE le " + date +
@@ -96,11 +93,11 @@ private slots:
                                   r.section('|', 2).replace('~', "\r\n") + "\r\n",
                               kCredit};
         QCOMPARE(run.printer.jobs, QList<QStringList>{job});
-        child<QAction>(&window, "helpp")->trigger(); // the help beside the program
+        run.menu("helpp"); // the help beside the program
         QCOMPARE(run.help.shown, QStringList{run.dir.path() + "/brelune.hlp"});
         // An unreadable book prints nothing.
         QVERIFY(QFile::remove(run.dbPath()));
-        child<QAction>(&window, "inprim")->trigger();
+        run.menu("inprim");
         QCOMPARE(run.printer.jobs.size(), 1);
         QCOMPARE(run.shown().last(), dbProblem(kGone));
     }
@@ -149,6 +146,30 @@ private slots:
             QString::fromUtf8(fonts.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).mid(2);
         QVERIFY2(faces.size() == 1 && faces[0].startsWith(QFontInfo(type).family().remove(' ')),
                  qPrintable(faces.join('\n')));
+    }
+
+    // A report of more than ten pages shows its progress from its start, one of ten does not.
+    void longReport_data() {
+        QTest::addColumn<int>("more"); // lines past ten pages
+        QTest::newRow("ten pages") << 0;
+        QTest::newRow("a line more") << 1;
+    }
+    void longReport() {
+        QFETCH(int, more);
+        const int perPage =
+            int(documentPages({{QStringList(200, "ligne").join("\r\n"), 10}})[0].count('\n'));
+        const std::vector<PrintBlock> report{
+            {QStringList(10 * perPage + more, "ligne").join("\r\n"), 10}};
+        BlockLines lines(report);
+        QTemporaryDir dir;
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setOutputFileName(dir.filePath("r.pdf"));
+        bool shown = false;
+        QTimer::singleShot(0, [&] { shown = !windows<QProgressDialog>().isEmpty(); });
+        QCOMPARE(printReportLines(pdf, "courier New", lines), PrintResult::Printed);
+        QCoreApplication::processEvents();
+        QCOMPARE(shown, more > 0);
     }
 
     // earlier file | name chosen | answer to "replace it?" | "full" disk or "cancel" | told |
@@ -227,10 +248,12 @@ private slots:
         QTemporaryDir dir;
         writeFile(dir.filePath("keep.pdf"), "earlier");
         bool asked = false;
+        QString filter;
         QTimer user;
         user.callOnTimeout([&] {
             asked = asked || !windows<QMessageBox>().isEmpty();
             if (const auto files = windows<QFileDialog>(); !files.isEmpty()) {
+                filter = files[0]->selectedNameFilter();
                 files[0]->selectFile("keep");
                 // As its Save button does.
                 QMetaObject::invokeMethod(files[0], "accept", Qt::QueuedConnection);
@@ -241,6 +264,7 @@ private slots:
                                       dir.filePath("BRELUNE.pdf")),
                  dir.filePath("keep.pdf"));
         QVERIFY(!asked);
+        QCOMPARE(filter, "Document PDF (*.pdf)");
     }
 
     void helpWindow() {
@@ -255,6 +279,10 @@ private slots:
         for (const QTextBrowser* b : windows<QTextBrowser>())
             shown << b->toPlainText();
         QCOMPARE(shown, QStringList{"Aide de BRELUNE"});
+        QTest::keyClick(windows<QTextBrowser>()[0], Qt::Key_Escape); // as its close box does,
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // and let go
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<QTextBrowser*>(w));
     }
 };
 

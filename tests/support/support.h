@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/data_files.h"
+#include "app/frmcompte.h"
 #include "input/amount_reading.h"
 #include "platform/account_db.h"
 #include "platform/dialogs.h"
@@ -16,6 +17,7 @@
 #include <SQLiteCpp/Statement.h>
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
@@ -94,6 +96,9 @@ inline QString dbProblem(const QString& reason, bool wasWriting = false) {
                "La base de données « $DIR/PTcomptes.mdb » ne peut pas être utilisée : " + reason +
                    (wasWriting ? ".\r\nRien n'a été enregistré." : "."));
 }
+inline const QString kFaux =
+    msg("Attention", "critical", "OK", "Il y a une erreur dans les comptes");
+inline const QString kOnlyDigits = "Seul les chiffres sont permis !";
 inline const QString kGone = "le fichier est introuvable ou ne peut pas être ouvert";
 inline const QString kJunk = "ce fichier n'est pas une base de données BRELUNE";
 inline const QString kRefusedValue = "une valeur a été refusée par la base";
@@ -278,6 +283,65 @@ private:
     bool set_;
     rlimit old_;
 };
+
+// For as long as it lives, the book refuses every change as named: "Soldes" or "En_cour" refuses
+// the values written there (see failChangesOf), "busy" is held by another program, "read-only" is
+// the user's but write-protected, "full" cannot grow (the system then refuses writes past the
+// limit, where a full disk would refuse them for lack of room).
+class Refusing {
+public:
+    Refusing(const TestRun& run, const QString& how) {
+        if (how == "busy") {
+            holder_.emplace(run.db());
+            holder_->exec("BEGIN IMMEDIATE");
+        } else if (how == "read-only") {
+            ::chmod(QFile::encodeName(run.dir.path()), 0777);
+            ::chmod(QFile::encodeName(run.dbPath()), 0444);
+            user_.emplace();
+        } else if (how == "full") {
+            disk_.emplace(1000);
+        } else if (!how.isEmpty()) {
+            run.failChangesOf(how);
+        }
+    }
+
+private:
+    std::optional<SQLite::Database> holder_;
+    std::optional<AsOrdinaryUser> user_;
+    std::optional<SmallFileLimit> disk_;
+};
+
+// A run with its main window shown and loaded, by default on a book made by createBook; the
+// main window's controls, and its menu items triggered, by their names.
+struct Book : TestRun {
+    Frmcompte frame{ctx};
+    bool loaded;
+
+    explicit Book(const QStringList& rows = {}, const QString& soldes = "0 0")
+        : Book([&](TestRun& run) { run.createBook(rows, soldes); }) {}
+    explicit Book(const std::function<void(TestRun&)>& makeFiles) {
+        makeFiles(*this);
+        frame.show();
+        loaded = frame.Form_Load();
+    }
+    template <typename T = QWidget> T* at(const QString& name) const {
+        return frame.findChild<T*>(name);
+    }
+    void menu(const char* item) const { at<QAction>(item)->trigger(); }
+};
+
+// Clicks a window's button; selects lines of its List1 as a click or a drag does (-1: the Down
+// key), the event loop delivering the selection.
+inline void click(const QWidget* window, const char* button) {
+    QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
+}
+inline void pick(const QWidget* window, std::initializer_list<int> rows) {
+    auto* list = window->findChild<QAbstractItemView*>("List1");
+    for (int row : rows)
+        row < 0 ? QTest::keyClick(list, Qt::Key_Down)
+                : list->setCurrentIndex(list->model()->index(row, 0));
+    QCoreApplication::processEvents();
+}
 
 // A whole file's bytes (empty when it cannot be read), and a file written with exactly these bytes.
 inline QByteArray contents(const QString& path) {
