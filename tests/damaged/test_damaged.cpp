@@ -164,8 +164,7 @@ private slots:
                 writeFile(run.dbPath(), db0);
                 writeFile(run.iniPath(), ini0);
             });
-            const bool started =
-                r.loaded && contents(r.dbPath()) == db0 && contents(r.iniPath()) == ini0;
+            const bool started = contents(r.dbPath()) == db0 && contents(r.iniPath()) == ini0;
             // The start-up: the book's verdict, or why it is refused; the first category's name.
             const auto* verdict = child<QLabel>(&r.frame, "Label1_4");
             const QString startup =

@@ -134,6 +134,29 @@ private slots:
                  r.reading);
     }
 
+    // The verdict where the windows' rows do not tell it: the last decimal, an empty balance, a
+    // negative amount, "Rent" not upper-cased, a sum beyond the money range.
+    void verdict_data() {
+        QTest::addColumn<QString>("c"); // operations "amount payment, ...", Soldes, verdict
+        row<QString>("last decimal", "0.0001 RENT|0 0|Faux");
+        row<QString>("empty balance counts as 0", "10 CB|- 10|Bon");
+        row<QString>("negative amount", "-5 CB|5 0|Bon");
+        row<QString>("Rent not upper-cased goes out", "100 Rent, 30 CB|70 0|Faux");
+        row<QString>("sum beyond the money range",
+                     "922337203685477 RENT, 922337203685477 RENT|-1 -1|Faux");
+    }
+    void verdict() {
+        QFETCH(QString, c);
+        OperationTable ops;
+        for (const QString& item : c.section('|', 0, 0).split(", "))
+            ops.append(
+                {0, QDate(2003, 12, 5), {}, eur(item.section(' ', 0, 0)), item.section(' ', 1)});
+        const QStringList f = c.section('|', 1, 1).split(' ');
+        auto field = [](QString t) { return t == "-" ? std::nullopt : std::optional(eur(t)); };
+        const Verdict v = balanceVerdict(ops, {field(f[0]), field(f[1])});
+        QCOMPARE(v == Verdict::Bon ? "Bon" : "Faux", c.section('|', 2));
+    }
+
     void refresh_data() {
         QTest::addColumn<Refresh>("r");
         row<Refresh>("fr agreeing",

@@ -284,10 +284,10 @@ private:
     rlimit old_;
 };
 
-// For as long as it lives, the book refuses every change as named: "Soldes" or "En_cour" refuses
-// the values written there (see failChangesOf), "busy" is held by another program, "read-only" is
-// the user's but write-protected, "full" cannot grow (the system then refuses writes past the
-// limit, where a full disk would refuse them for lack of room).
+// The book refuses every change as named: "Soldes" or "En_cour" refuses the values written there
+// (see failChangesOf; for good), "busy" is held by another program and "full" cannot grow (writes
+// past a size limit fail) for as long as this lives, "read-only" is the user's but
+// write-protected, reached as an ordinary user while this lives.
 class Refusing {
 public:
     Refusing(const TestRun& run, const QString& how) {
@@ -315,14 +315,15 @@ private:
 // main window's controls, and its menu items triggered, by their names.
 struct Book : TestRun {
     Frmcompte frame{ctx};
-    bool loaded;
+    bool loaded; // always, or the constructor throws
 
     explicit Book(const QStringList& rows = {}, const QString& soldes = "0 0")
         : Book([&](TestRun& run) { run.createBook(rows, soldes); }) {}
     explicit Book(const std::function<void(TestRun&)>& makeFiles) {
         makeFiles(*this);
         frame.show();
-        loaded = frame.Form_Load();
+        if (!(loaded = frame.Form_Load()))
+            throw std::runtime_error("the main window did not load");
     }
     template <typename T = QWidget> T* at(const QString& name) const {
         return frame.findChild<T*>(name);
@@ -330,16 +331,21 @@ struct Book : TestRun {
     void menu(const char* item) const { at<QAction>(item)->trigger(); }
 };
 
-// Clicks a window's button; selects lines of its List1 as a click or a drag does (-1: the Down
-// key), the event loop delivering the selection.
+// Clicks a window's button; picks lines of its List1: one by a click (-1: the Down key), several
+// as a drag does, the event loop delivering the selection.
 inline void click(const QWidget* window, const char* button) {
     QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
 }
 inline void pick(const QWidget* window, std::initializer_list<int> rows) {
     auto* list = window->findChild<QAbstractItemView*>("List1");
     for (int row : rows)
-        row < 0 ? QTest::keyClick(list, Qt::Key_Down)
-                : list->setCurrentIndex(list->model()->index(row, 0));
+        if (row < 0)
+            QTest::keyClick(list, Qt::Key_Down);
+        else if (rows.size() == 1)
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(row, 0)).center());
+        else
+            list->setCurrentIndex(list->model()->index(row, 0));
     QCoreApplication::processEvents();
 }
 
