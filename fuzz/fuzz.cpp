@@ -6,6 +6,7 @@
 #include "platform/locale.h"
 #include "platform/money.h"
 #include "platform/profile_file.h"
+#include "statements/statement.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -184,8 +185,35 @@ void profile(Input in) {
     CHECK(replaced <= 1 && a.size() - p - s <= (replaced ? 1 : 2));
 }
 
-const std::pair<const char*, void (*)(Input)> kTargets[] = {
-    {"amount", amount}, {"date", date}, {"total", total}, {"profile", profile}};
+// A bank file of any bytes is read or refused with a reason, nothing else; every amount read is
+// written back as general text that reads as the same amount, and to the cent within half a cent.
+void statement(Input in) {
+    const QByteArray bytes = in.rest();
+    const auto writtenBack = [](Money m) {
+        CHECK(readStatementAmount(m.plain(u'.')) == m);
+        const auto cents = readStatementAmount(m.fixed2(u'.'));
+        CHECK(cents && cents->units() % 100 == 0 && cents->minus(m) &&
+              std::abs(cents->minus(m)->units()) <= 50);
+    };
+    if (const auto m = readStatementAmount(QString::fromUtf8(bytes.left(64))))
+        writtenBack(*m);
+    for (const auto reader : {readQif, readCsv}) {
+        try {
+            for (const StatementLine& line : reader(bytes).lines) {
+                CHECK(line.date.isValid());
+                writtenBack(line.amount);
+            }
+        } catch (const StatementError& e) {
+            CHECK(!e.reason().isEmpty());
+        }
+    }
+}
+
+const std::pair<const char*, void (*)(Input)> kTargets[] = {{"amount", amount},
+                                                            {"date", date},
+                                                            {"total", total},
+                                                            {"profile", profile},
+                                                            {"statement", statement}};
 
 } // namespace
 

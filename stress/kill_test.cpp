@@ -21,11 +21,15 @@ class Mix {
 public:
     QStringList rows;
     qint64 reel = 0, bancaire = 0;
-    QString book() const { return rows.join('|') + " / " + euros(reel) + ' ' + euros(bancaire); }
+    int statementLines = 0; // lines applied from statements, each one row of Releve
+    QString book() const {
+        return rows.join('|') + " / " + euros(reel) + ' ' + euros(bancaire) + " / applied " +
+               QString::number(statementLines);
+    }
 
     // Draws the next command and follows it on the model; runs it on the run's files if given.
     void next(TestRun* run) {
-        const int kind = int(random_() % 7), category = int(random_() % 10);
+        const int kind = int(random_() % 8), category = int(random_() % 10);
         const qint64 value = qint64(random_() % 100000) * 100;
         if (kind < 3 && !rows.isEmpty() && kind > 0) { // a deletion or a marking
             const QString row = rows.takeAt(qsizetype(random_() % rows.size()));
@@ -52,10 +56,43 @@ public:
                 AccountDb(run->dbPath())
                     .setBalance(kind == 3 ? BalanceField::Reel : BalanceField::Bancaire,
                                 Money::fromUnits(value));
-        } else if (run && kind == 5) {
-            add_ventil(run->ctx, category, Money::fromUnits(value).toDouble());
-        } else if (run) {
-            reset_ventil(run->ctx, category, "Poste " + QString::number(value));
+        } else if (kind == 5) {
+            if (run)
+                add_ventil(run->ctx, category, Money::fromUnits(value).toDouble());
+        } else if (kind == 6) {
+            if (run)
+                reset_ventil(run->ctx, category, "Poste " + QString::number(value));
+        } else { // a statement: up to two operations marked and a line entered, at once
+            std::vector<StatementRecord> records{{QString::number(statementLines),
+                                                  QDate(2003, 6, 1), Money::fromUnits(-value),
+                                                  "X"}};
+            QStringList marked;
+            for (int i = 0; i < 2 && !rows.isEmpty(); ++i)
+                marked << rows.takeAt(qsizetype(random_() % rows.size()));
+            reel -= value;
+            bancaire -= value;
+            for (const QString& row : marked) {
+                const QStringList f = row.split(' ');
+                bancaire += eur(f[1]).units() * (f[2] == "RENT" ? 1 : -1);
+                records.push_back({QString::number(++statementLines), {}, {}, {}});
+            }
+            ++statementLines;
+            if (run) {
+                AccountDb db(run->dbPath());
+                std::vector<Operation> ops;
+                for (const QString& row : marked)
+                    for (const Operation& op : db.findByAmount(eur(row.section(' ', 1, 1))))
+                        if (op.date.toString(Qt::ISODate) + ' ' + op.montant.plain(u'.') + ' ' +
+                                    op.payement ==
+                                row &&
+                            std::find_if(ops.begin(), ops.end(), [&](const Operation& o) {
+                                return o.id == op.id;
+                            }) == ops.end()) {
+                            ops.push_back(op);
+                            break;
+                        }
+                db.applyStatement(ops, {records[0]}, records, QDate(2003, 12, 5));
+            }
         }
     }
 
@@ -93,6 +130,8 @@ private slots:
     void killedAtAnyMoment() {
         TestRun run; // the files the child works on, from an empty book
         run.createBook();
+        run.exec("CREATE TABLE Releve (Identite TEXT PRIMARY KEY, \"Date\" TEXT, Montant INTEGER, "
+                 "Libelle TEXT, Pointe_le TEXT)");
         TestRun replay; // the same commands, one at a time, to know each state of ptconte.ini
         replay.createBook();
         Mix mix;
@@ -119,8 +158,9 @@ private slots:
             QVERIFY2(process.exitStatus() == QProcess::CrashExit, process.readAllStandardError());
 
             QCOMPARE(run.db().execAndGet("PRAGMA integrity_check").getString(), "ok");
-            const QString state =
-                run.rows() + " / " + run.soldes() + QString::fromLatin1(contents(run.iniPath()));
+            const QString state = run.rows() + " / " + run.soldes() + " / " +
+                                  run.select("SELECT 'applied ' || count(*) FROM Releve").join("") +
+                                  QString::fromLatin1(contents(run.iniPath()));
             const qsizetype was = done;
             while (stateAfter(done) != state && done < was + 1000)
                 ++done;

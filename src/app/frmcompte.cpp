@@ -7,6 +7,7 @@
 #include "reconcile/pointage.h"
 #include "register/register_view.h"
 #include "reports/report_text.h"
+#include "statements/releve.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -51,6 +52,8 @@ void Frmcompte::buildMenus() {
     util->setObjectName(QStringLiteral("util"));
     connect(addMenuItem(util, "poin", QStringLiteral("Pointage")), &QAction::triggered, this,
             &Frmcompte::poin_Click);
+    connect(addMenuItem(util, "releve", QStringLiteral("Relevé bancaire...")), &QAction::triggered,
+            this, &Frmcompte::releve_Click);
     connect(addMenuItem(util, "Suppress", QStringLiteral("Suppression")), &QAction::triggered,
             view_, &RegisterView::Suppress_Click);
     addMenuSeparator(util, "trait1");
@@ -95,6 +98,18 @@ void Frmcompte::poin_Click() {
     auto* pointage = new Pointage(ctx_);
     connect(pointage, &Pointage::leaving, this, &Frmcompte::reload);
     pointage->Form_Load();
+}
+
+// The statement window takes this window's place as the reconciliation
+// window does, once a statement file has been read.
+void Frmcompte::releve_Click() {
+    auto chosen = Releve::chooseStatement(ctx_);
+    if (!chosen)
+        return;
+    hide();
+    auto* releve = new Releve(ctx_, chosen->first, std::move(chosen->second));
+    connect(releve, &Releve::leaving, this, &Frmcompte::reload);
+    releve->Form_Load();
 }
 
 // The allocation window hides this one while it is open; closing it shows

@@ -31,6 +31,7 @@ public:
 public slots:
     void quit_Click();
     void poin_Click();
+    void releve_Click();
     void mencomptventil_Click();
     void inprim_Click();
     void helpp_Click();

@@ -104,6 +104,18 @@ bool rowidTable(SQLite::Database& db, const char* table) {
     return !shadow.executeStep();
 }
 
+const char* const kCreateReleve =
+    R"(CREATE TABLE IF NOT EXISTS Releve (Identite TEXT PRIMARY KEY, "Date" TEXT, Montant INTEGER,)"
+    R"( Libelle TEXT, Pointe_le TEXT))";
+const char* const kSelectReleve =
+    R"(SELECT Identite, "Date", Montant, Libelle, Pointe_le FROM Releve)";
+
+bool hasTable(SQLite::Database& db, const char* table) {
+    SQLite::Statement q(db, "SELECT 1 FROM sqlite_master WHERE name = ? COLLATE NOCASE");
+    q.bind(1, table);
+    return q.executeStep();
+}
+
 // The file must hold the two tables with their fields, in a version this
 // program knows.
 void checkSchema(SQLite::Database& db) {
@@ -124,6 +136,18 @@ void checkSchema(SQLite::Database& db) {
         if ((e.getErrorCode() & 0xff) == SQLITE_ERROR)
             throw foreign;
         throw;
+    }
+    // The applied statement lines are optional; when there, they must be ours.
+    if (hasTable(db, "Releve")) {
+        try {
+            if (!rowidTable(db, "Releve"))
+                throw damaged();
+            SQLite::Statement releve(db, kSelectReleve);
+        } catch (const SQLite::Exception& e) {
+            if ((e.getErrorCode() & 0xff) == SQLITE_ERROR)
+                throw damaged();
+            throw;
+        }
     }
 }
 
@@ -378,6 +402,17 @@ Money signedAmount(const Operation& op, bool reverse) {
     return *value;
 }
 
+// Removes the operation as it was read; refused when its row is gone or
+// holds other values since (a row id can be given again to a newer one).
+void removeOperation(SQLite::Database& db, const Operation& expected) {
+    const auto rows = OperationReader::list(db, kSelectById, expected.id);
+    if (rows.empty() || !rows.front().sameValues(expected))
+        throw AccountDbError(QStringLiteral("cette opération n'est plus dans la base"), true);
+    SQLite::Statement remove(db, "DELETE FROM En_cour WHERE rowid = ?");
+    remove.bind(1, std::int64_t{expected.id});
+    remove.exec();
+}
+
 template <typename Work> auto guarded(Work work) {
     try {
         return work();
@@ -504,12 +539,7 @@ void AccountDb::removeAndMove(const Operation& expected, BalanceField field, boo
         auto db = open(path_, SQLite::OPEN_READWRITE);
         SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
         checkSchema(db);
-        const auto rows = OperationReader::list(db, kSelectById, expected.id);
-        if (rows.empty() || !rows.front().sameValues(expected))
-            throw AccountDbError(QStringLiteral("cette opération n'est plus dans la base"), true);
-        SQLite::Statement remove(db, "DELETE FROM En_cour WHERE rowid = ?");
-        remove.bind(1, std::int64_t{expected.id});
-        remove.exec();
+        removeOperation(db, expected);
         moveBalance(db, field, signedAmount(expected, reverse));
         tx.commit();
     });
@@ -521,6 +551,69 @@ void AccountDb::deleteOperation(const Operation& op) {
 
 void AccountDb::markOperation(const Operation& op) {
     removeAndMove(op, BalanceField::Bancaire, false);
+}
+
+QHash<QString, QDate> AccountDb::appliedStatementLines() const {
+    return guarded([&] {
+        auto db = open(path_, SQLite::OPEN_READWRITE);
+        SQLite::Transaction tx(db);
+        checkSchema(db);
+        QHash<QString, QDate> applied;
+        if (hasTable(db, "Releve")) {
+            SQLite::Statement q(db, "SELECT Identite, Pointe_le FROM Releve");
+            while (q.executeStep())
+                applied.insert(
+                    QString::fromUtf8(q.getColumn(0).getText()),
+                    QDate::fromString(QString::fromUtf8(q.getColumn(1).getText()), Qt::ISODate));
+        }
+        tx.commit();
+        return applied;
+    });
+}
+
+void AccountDb::applyStatement(const std::vector<Operation>& marked,
+                               const std::vector<StatementRecord>& entered,
+                               const std::vector<StatementRecord>& records, QDate appliedOn) {
+    guarded([&] {
+        auto db = open(path_, SQLite::OPEN_READWRITE);
+        SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
+        checkSchema(db);
+        auto add = [](Money total, Money amount) {
+            const auto sum = total.plus(amount);
+            if (!sum)
+                throw beyondMoneyRange();
+            return *sum;
+        };
+        Money bank, entries;
+        for (const Operation& op : marked) {
+            removeOperation(db, op);
+            bank = add(bank, signedAmount(op, false));
+        }
+        for (const StatementRecord& line : entered)
+            entries = add(entries, line.amount);
+        moveBalance(db, BalanceField::Bancaire, add(bank, entries));
+        moveBalance(db, BalanceField::Reel, entries);
+        db.exec(kCreateReleve);
+        SQLite::Statement known(db, "SELECT 1 FROM Releve WHERE Identite = ?");
+        SQLite::Statement insert(db, "INSERT INTO Releve VALUES (?, ?, ?, ?, ?)");
+        const std::string on = appliedOn.toString(Qt::ISODate).toStdString();
+        for (const StatementRecord& r : records) {
+            const std::string identity = r.identity.toStdString();
+            known.bind(1, identity);
+            if (known.executeStep())
+                throw AccountDbError(QStringLiteral("une ligne de ce relevé a déjà été pointée"),
+                                     true);
+            known.reset();
+            insert.bind(1, identity);
+            insert.bind(2, r.date.toString(Qt::ISODate).toStdString());
+            insert.bind(3, std::int64_t{r.amount.units()});
+            insert.bind(4, r.label.toStdString());
+            insert.bind(5, on);
+            insert.exec();
+            insert.reset();
+        }
+        tx.commit();
+    });
 }
 
 void AccountDb::setBalance(BalanceField field, Money value) {

@@ -6,6 +6,7 @@
 #include "platform/money.h"
 
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <exception>
 #include <optional>
@@ -44,6 +45,19 @@ public:
     bool empty() const { return rows_.empty(); }
     Operation at(std::size_t i) const;
     void append(const Operation& op);
+    // What matching a statement needs of operation i, read without building
+    // it: its row id, its signed effect (income up, anything else down) and
+    // its Julian day, below 0 when its stored date is no date.
+    struct Effect {
+        qint64 id;
+        __int128 units;
+        qint64 day;
+    };
+    Effect effect(std::size_t i) const {
+        const Row& r = row(i);
+        return {r.id, income_[std::size_t(r.payement)] ? __int128(r.units) : -__int128(r.units),
+                r.day};
+    }
     // The operations' signed sum: income up, everything else down, in a
     // width that no book, however damaged, can overflow.
     __int128 signedSum() const;
@@ -96,6 +110,17 @@ struct RegisterData {
 
 enum class BalanceField { Reel, Bancaire };
 
+// A bank statement line applied to the book, kept in the table Releve so
+// that the same line is never applied twice. The identity is the statement
+// reader's; applied lines are entered and marked at once, or settle an
+// outstanding operation.
+struct StatementRecord {
+    QString identity;
+    QDate date;
+    Money amount; // signed: above 0 is money coming in
+    QString label;
+};
+
 class AccountDbError : public std::exception {
 public:
     // bookSound: the book itself is fine; only this command was refused.
@@ -143,6 +168,17 @@ public:
     void markOperation(const Operation& op);
     // Overwrites one balance; creates the row (other field empty) when missing.
     void setBalance(BalanceField field, Money value);
+
+    // The statement lines applied so far, by identity, with the day each was
+    // applied; none when the book has no Releve table.
+    QHash<QString, QDate> appliedStatementLines() const;
+    // In one transaction: marks every operation (as markOperation does),
+    // moves both balances by each entered line's amount, and records every
+    // line in Releve, created when missing. Refused whole when an operation
+    // has gone or changed, or a line was applied already.
+    void applyStatement(const std::vector<Operation>& marked,
+                        const std::vector<StatementRecord>& entered,
+                        const std::vector<StatementRecord>& records, QDate appliedOn);
 
 private:
     void removeAndMove(const Operation& expected, BalanceField field, bool reverse);

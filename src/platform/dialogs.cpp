@@ -20,7 +20,7 @@ QString titleOrProgram(const QString& caption) {
 }
 
 QString qtFilter(const QString& name, const QString& pattern) {
-    return name + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    return pattern.isEmpty() ? name : name + QStringLiteral(" (") + pattern + QLatin1Char(')');
 }
 
 } // namespace
@@ -52,6 +52,9 @@ Answer QtDialogs::message(const QString& text, const QString& caption, Icon icon
         break;
     case Icon::Critical:
         box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
         break;
     }
     if (buttons == Buttons::YesNo) {

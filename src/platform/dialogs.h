@@ -7,7 +7,7 @@
 
 namespace brelune {
 
-enum class Icon { None, Exclamation, Question, Critical };
+enum class Icon { None, Exclamation, Question, Critical, Information };
 enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 
@@ -21,7 +21,8 @@ public:
     // The typed text, or nothing when the box is cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& title,
                                          const QString& defaultText) = 0;
-    // An existing file whose name matches pattern; empty when cancelled.
+    // An existing file whose name matches pattern; empty when cancelled. With
+    // no pattern, filterName is the whole filter list ("Name (*.a);;Other (*)").
     virtual QString openFile(const QString& title, const QString& filterName,
                              const QString& pattern, const QString& initialDir) = 0;
     // A path to write to, with the pattern's extension when the name typed

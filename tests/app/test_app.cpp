@@ -327,7 +327,8 @@ private slots:
              "Label1_4:Bon|Les comptes sont bons",
              "menu=Fichier: Sréel=Modif solde réel Sbanc=Modif solde bancaire [tr=-] "
              "inprim=Impression [trait=-] quit=Quitter",
-             "util=Utilitaire: poin=Pointage Suppress=Suppression [trait1=-] "
+             "util=Utilitaire: poin=Pointage releve=Relevé bancaire... Suppress=Suppression "
+             "[trait1=-] "
              "mencomptventil=Ventilation",
              "Comment=?: helpp=aide cesqui=A propos"});
         row("reconciliation", "poin>Pointage",

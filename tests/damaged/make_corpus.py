@@ -119,6 +119,12 @@ def databases():
     database("nulls.mdb", rows=[TWELVE_FIFTY, (None, None, None), ("2003-12-05", None, "RENT")],
              soldes=[(None, 125000)])
     database("wal.mdb", more="PRAGMA journal_mode = WAL;")
+    # The statement lines applied so far: as the program keeps them, or a table of another shape.
+    releve = ('CREATE TABLE Releve (Identite TEXT PRIMARY KEY, "Date" TEXT, Montant INTEGER, '
+              'Libelle TEXT, Pointe_le TEXT);')
+    database("releve.mdb", more=releve + "INSERT INTO Releve VALUES "
+             "('2003-12-01|-1|X|0', '2003-12-01', -10000, 'X', '2003-12-05');")
+    database("releve-other.mdb", more="CREATE TABLE Releve (Identite TEXT, Montant INTEGER);")
     # A trigger that would wipe the book behind the next entry's back.
     database("trigger.mdb", more="CREATE TRIGGER wipe AFTER INSERT ON En_cour BEGIN "
              "DELETE FROM En_cour WHERE rowid <> new.rowid; UPDATE Soldes SET Bancaire = 0; END;")

@@ -7,6 +7,7 @@
 #include "reconcile/pointage.h"
 #include "register/line_list.h"
 #include "register/register_view.h"
+#include "statements/statement.h"
 #include "support.h"
 using namespace brelune;
 using namespace brelune::test;
@@ -91,6 +92,74 @@ void play(Book& r, int i) {
 class TestDamaged : public QObject {
     Q_OBJECT
 private slots:
+    // Damaged statements, chosen in Utilitaire > Relevé bancaire...: the reason told, no window,
+    // the files unchanged. Each file's bytes, or its size when it is made sparse; no file at all
+    // when both are empty.
+    void statements_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("reason");
+        const QByteArray ofx = contents(STATEMENT_FILES "/releve.ofx");
+        const QByteArray qif = contents(STATEMENT_FILES "/releve.qif");
+        const QByteArray csv = contents(STATEMENT_FILES "/releve-montant.csv"),
+                         header = "Date;Libellé;Montant\n";
+        const auto row = [](const char* tag, const QByteArray& bytes, const QString& reason) {
+            QTest::newRow(tag) << bytes << qint64(0) << reason;
+        };
+        row("ofx cut", ofx.first(ofx.indexOf("<TRNAMT>2150")),
+            "le fichier s'arrête avant la fin de l'élément <STMTTRN> n° 3");
+        row("ofx amount missing", QByteArray(ofx).replace("<TRNAMT>2150.00\n", ""),
+            "élément <STMTTRN> n° 3 : montant absent");
+        row("ofx date missing", QByteArray(ofx).replace("<DTPOSTED>20240112\n", ""),
+            "élément <STMTTRN> n° 2 : date absente");
+        row("ofx 2 without its end",
+            contents(STATEMENT_FILES "/releve-v2.ofx").replace("</OFX>", ""),
+            "le fichier s'arrête avant la fin de l'élément <OFX>");
+        row("qif cut", qif.first(qif.indexOf("PVIR")),
+            "ligne 14 : le fichier s'arrête avant la fin de l'opération (« ^ » absent)");
+        row("qif investments", "!Type:Invst\nD05/01/2024\nT-1\n^\n",
+            "ligne 1 : le type de compte « Invst » n'est pas lu, seuls Bank et Cash le sont");
+        row("qif item without amount", "!Type:Bank\nD05/01/2024\nPX\n^\n",
+            "ligne 2 : opération sans montant");
+        row("csv cut", csv.first(csv.indexOf("-8,9")), "ligne 8 : montant absent");
+        row("csv 31 February", header + "31/02/2024;X;1\n",
+            "ligne 2 : date illisible « 31/02/2024 »");
+        row("csv amount", header + "\n01/02/2024;X;12,3,4\n",
+            "ligne 3 : montant illisible « 12,3,4 »");
+        row("csv debit nor credit", "Date,Libellé,Débit,Crédit\n2024-01-02,X,,\n",
+            "ligne 2 : ni débit ni crédit");
+        row("csv without header", "Relevé\n01/02/2024;X;12\n",
+            "aucune ligne d'en-tête ne nomme les colonnes Date, Libellé et Montant (ou Débit et "
+            "Crédit)");
+        row("csv 10 MB line", header + "01/02/2024;" + QByteArray(10'000'000, 'x') + ";1\n",
+            "ligne 2 : ligne trop longue (plus de 10 000 caractères)");
+        row("utf-16", "\xFF\xFE" + QByteArray::fromRawData("D\0a\0t\0e\0", 8),
+            "ligne 1 : octet nul, le fichier n'est pas un texte en UTF-8 ni en Windows-1252");
+        row("empty", " \r\n", "le fichier est vide");
+        row("missing", "", "le fichier est introuvable");
+        QTest::newRow("over 20 MB") << QByteArray() << kStatementMaxBytes + 1
+                                    << "le fichier dépasse 20 Mo, bien plus qu'un relevé";
+    }
+    void statements() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(qint64, size);
+        QFETCH(QString, reason);
+        Book b({"1 12.5 CB"}, "-12.5 0");
+        const QByteArray db = contents(b.dbPath()), ini = contents(b.iniPath());
+        const QString path = b.dir.filePath("releve");
+        QFile f(path);
+        if (!bytes.isEmpty() || size)
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() &&
+                    (!size || f.resize(size)));
+        f.close();
+        b.dialogs.script({path});
+        b.menu("releve");
+        QCOMPARE(b.shown().mid(1),
+                 QStringList{msg("Relevé bancaire", "critical", "OK",
+                                 "Le relevé « releve » ne peut pas être lu : " + reason + ".")});
+        QVERIFY(b.frame.isVisible() && contents(b.dbPath()) == db && contents(b.iniPath()) == ini);
+    }
+
     void corpus_data() {
         QTest::addColumn<Damaged>("d");
         const Damaged rows[] = {
@@ -118,6 +187,8 @@ private slots:
             {"nulls.mdb", "Bon"},
             {"wal.mdb", "Bon"},
             {"trigger.mdb", kDamaged},
+            {"releve.mdb", "Bon"},
+            {"releve-other.mdb", kDamaged},
             {"sound.ini", "gas - oil"},
             {"empty.ini", "Default", "ventiler"},
             {"binary.ini", "Default", "ventiler"},

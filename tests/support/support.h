@@ -48,7 +48,8 @@ public:
 
     Answer message(const QString& text, const QString& caption, Icon icon,
                    Buttons buttons) override {
-        static const char* const icons[] = {"none", "exclamation", "question", "critical"};
+        static const char* const icons[] = {"none", "exclamation", "question", "critical",
+                                            "information"};
         const QStringList line{"message", caption, icons[int(icon)],
                                buttons == Buttons::Ok ? "OK" : "YesNo", text};
         if (buttons == Buttons::YesNo)
