@@ -107,13 +107,26 @@ bool rowidTable(SQLite::Database& db, const char* table) {
 const char* const kCreateReleve =
     R"(CREATE TABLE IF NOT EXISTS Releve (Identite TEXT PRIMARY KEY, "Date" TEXT, Montant INTEGER,)"
     R"( Libelle TEXT, Pointe_le TEXT))";
-const char* const kSelectReleve =
-    R"(SELECT Identite, "Date", Montant, Libelle, Pointe_le FROM Releve)";
 
 bool hasTable(SQLite::Database& db, const char* table) {
-    SQLite::Statement q(db, "SELECT 1 FROM sqlite_master WHERE name = ? COLLATE NOCASE");
+    SQLite::Statement q(db, "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') "
+                            "AND name = ? COLLATE NOCASE");
     q.bind(1, table);
     return q.executeStep();
+}
+
+// Releve's columns, in their order, its identity the primary key: lines are
+// written by position and found again by identity.
+bool releveShaped(SQLite::Database& db) {
+    static const char* const kColumns[] = {"Identite", "Date", "Montant", "Libelle", "Pointe_le"};
+    SQLite::Statement q(db,
+                        "SELECT name, pk FROM pragma_table_info('Releve', 'main') ORDER BY cid");
+    std::size_t i = 0;
+    for (; q.executeStep(); ++i)
+        if (i == std::size(kColumns) || q.getColumn(0).getString() != kColumns[i] ||
+            q.getColumn(1).getInt() != (i == 0))
+            return false;
+    return i == std::size(kColumns);
 }
 
 // The file must hold the two tables with their fields, in a version this
@@ -138,17 +151,8 @@ void checkSchema(SQLite::Database& db) {
         throw;
     }
     // The applied statement lines are optional; when there, they must be ours.
-    if (hasTable(db, "Releve")) {
-        try {
-            if (!rowidTable(db, "Releve"))
-                throw damaged();
-            SQLite::Statement releve(db, kSelectReleve);
-        } catch (const SQLite::Exception& e) {
-            if ((e.getErrorCode() & 0xff) == SQLITE_ERROR)
-                throw damaged();
-            throw;
-        }
-    }
+    if (hasTable(db, "Releve") && (!rowidTable(db, "Releve") || !releveShaped(db)))
+        throw damaged();
 }
 
 std::optional<Money> money(const SQLite::Column& c) {
@@ -571,9 +575,7 @@ QHash<QString, QDate> AccountDb::appliedStatementLines() const {
     });
 }
 
-void AccountDb::applyStatement(const std::vector<Operation>& marked,
-                               const std::vector<StatementRecord>& entered,
-                               const std::vector<StatementRecord>& records, QDate appliedOn) {
+void AccountDb::applyStatement(const std::vector<StatementRecord>& records, QDate appliedOn) {
     guarded([&] {
         auto db = open(path_, SQLite::OPEN_READWRITE);
         SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
@@ -585,17 +587,29 @@ void AccountDb::applyStatement(const std::vector<Operation>& marked,
             return *sum;
         };
         Money bank, entries;
-        for (const Operation& op : marked) {
-            removeOperation(db, op);
-            bank = add(bank, signedAmount(op, false));
+        for (const StatementRecord& r : records) {
+            if (r.settles) {
+                removeOperation(db, *r.settles);
+                bank = add(bank, signedAmount(*r.settles, false));
+                continue;
+            }
+            // Entered as the main window enters an operation, its effect from its payment.
+            const auto size = r.amount < Money() ? r.amount.negated() : r.amount;
+            if (!size)
+                throw beyondMoneyRange();
+            const Money effect = signedAmount({0, r.date, {}, *size, r.payement}, false);
+            if (effect != r.amount)
+                throw AccountDbError(
+                    QStringLiteral("le payement RENT est celui des rentrées d'argent"), true);
+            entries = add(entries, effect);
         }
-        for (const StatementRecord& line : entered)
-            entries = add(entries, line.amount);
         moveBalance(db, BalanceField::Bancaire, add(bank, entries));
         moveBalance(db, BalanceField::Reel, entries);
         db.exec(kCreateReleve);
         SQLite::Statement known(db, "SELECT 1 FROM Releve WHERE Identite = ?");
-        SQLite::Statement insert(db, "INSERT INTO Releve VALUES (?, ?, ?, ?, ?)");
+        SQLite::Statement insert(
+            db, R"(INSERT INTO Releve (Identite, "Date", Montant, Libelle, Pointe_le))"
+                " VALUES (?, ?, ?, ?, ?)");
         const std::string on = appliedOn.toString(Qt::ISODate).toStdString();
         for (const StatementRecord& r : records) {
             const std::string identity = r.identity.toStdString();

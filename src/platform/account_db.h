@@ -112,13 +112,15 @@ enum class BalanceField { Reel, Bancaire };
 
 // A bank statement line applied to the book, kept in the table Releve so
 // that the same line is never applied twice. The identity is the statement
-// reader's; applied lines are entered and marked at once, or settle an
-// outstanding operation.
+// reader's. A line settles an outstanding operation, or is entered and
+// marked at once with the payment given.
 struct StatementRecord {
     QString identity;
     QDate date;
     Money amount; // signed: above 0 is money coming in
     QString label;
+    std::optional<Operation> settles;
+    QString payement; // of a line entered: RENT for money coming in
 };
 
 class AccountDbError : public std::exception {
@@ -172,13 +174,12 @@ public:
     // The statement lines applied so far, by identity, with the day each was
     // applied; none when the book has no Releve table.
     QHash<QString, QDate> appliedStatementLines() const;
-    // In one transaction: marks every operation (as markOperation does),
-    // moves both balances by each entered line's amount, and records every
-    // line in Releve, created when missing. Refused whole when an operation
-    // has gone or changed, or a line was applied already.
-    void applyStatement(const std::vector<Operation>& marked,
-                        const std::vector<StatementRecord>& entered,
-                        const std::vector<StatementRecord>& records, QDate appliedOn);
+    // In one transaction: marks the operation each line settles (as
+    // markOperation does), moves both balances by each line entered, and
+    // records every line in Releve, created when missing. Refused whole when
+    // an operation has gone or changed, a line was applied already, or an
+    // entered line's payment says the other way (RENT for money going out).
+    void applyStatement(const std::vector<StatementRecord>& records, QDate appliedOn);
 
 private:
     void removeAndMove(const Operation& expected, BalanceField field, bool reverse);

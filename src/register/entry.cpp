@@ -2,24 +2,13 @@
 // input line and the recording of the operation with its effect on Réel.
 #include "input/amount_reading.h"
 #include "input/key_filter.h"
+#include "input/payment.h"
 #include "register/register_view.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
 namespace brelune {
-
-namespace {
-
-// Characters as the database counts them (a letter outside the basic plane
-// is one character, not two).
-qsizetype characters(const QString& text) {
-    return text.toUcs4().size();
-}
-
-constexpr qsizetype kPaymentWidth = 5;
-
-} // namespace
 
 void RegisterView::Text1_KeyPress(int& key) {
     if (verif_Key(key))
@@ -53,8 +42,8 @@ bool RegisterView::verif_Entry(const TypedAmount& amount) {
     else if (!money)
         fault("Ce montant est trop grand pour être enregistré !", "Et le montant alors !");
     const QString payment = typedPayment();
-    if (characters(payment) > kPaymentWidth ||
-        characters(ctx_.locale.upper(payment)) > kPaymentWidth)
+    if (paymentCharacters(payment) > kPaymentWidth ||
+        paymentCharacters(ctx_.locale.upper(payment)) > kPaymentWidth)
         fault("Texte de payement trop grand !", "Payement trop grand");
     if (payment == kPaymentPlaceholder || payment.isEmpty())
         fault("vous n'avez pas rentré de payement !", "Et le payement !");

@@ -93,8 +93,14 @@ struct Columns {
             return std::any_of(words.begin(), words.end(),
                                [&](const char* w) { return n.startsWith(QLatin1String(w)); });
         };
+        // The day of the operation, not its value date, when the bank gives both.
+        qsizetype valueDate = -1;
         for (qsizetype i = 0; i < names.size(); ++i) {
             const QString n = normalized(names[i]);
+            if (startsWith(n, {"date de valeur", "date valeur"})) {
+                valueDate = valueDate < 0 ? i : valueDate;
+                continue;
+            }
             qsizetype* column = startsWith(n, {"date"}) ? &date
                                 : startsWith(n, {"libelle", "description", "intitule", "operation"})
                                     ? &label
@@ -105,6 +111,7 @@ struct Columns {
             if (column && *column < 0)
                 *column = i;
         }
+        date = date < 0 ? valueDate : date;
     }
     bool complete() const {
         return date >= 0 && label >= 0 && (amount >= 0 || (debit >= 0 && credit >= 0));
@@ -169,6 +176,15 @@ Statement readCsv(const QByteArray& bytes) {
         if (std::all_of(r.fields.begin(), r.fields.end(),
                         [](const QString& f) { return f.trimmed().isEmpty(); }))
             continue;
+        // An amount with a decimal comma and no quotes, in a file separated by commas, would be
+        // read as two fields: a line with more fields than the header is never guessed at (an
+        // empty one after the last, as some banks end their lines, is no field).
+        if (std::any_of(r.fields.begin() + std::min(header->fields, r.fields.size()),
+                        r.fields.end(), [](const QString& f) { return !f.isEmpty(); }))
+            throw StatementError(QStringLiteral("ligne %1 : %2 champs pour %3 colonnes")
+                                     .arg(r.line)
+                                     .arg(r.fields.size())
+                                     .arg(header->fields));
         const auto field = [&](qsizetype column) { return r.fields.value(column).trimmed(); };
         StatementLine line;
         line.date = readStatementDate(field(columns.date));

@@ -103,8 +103,7 @@ std::vector<QString> lineIdentities(const Statement& statement) {
 QString proposedPayment(const StatementLine& line) {
     if (line.amount > Money())
         return QStringLiteral("RENT");
-    const QString word = line.label.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
-    return word.left(5).toUpper();
+    return line.label.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
 }
 
 } // namespace brelune

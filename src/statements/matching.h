@@ -18,7 +18,9 @@ constexpr int kDaysAfter = 7;
 
 // For each line, the index in operations of the operation it settles, or
 // nothing. A line and an operation match when the operation's signed effect
-// (+amount for RENT, -amount otherwise) equals the line's amount and its
+// (+amount for RENT, -amount otherwise) equals the line's amount exactly (a
+// bank gives cents: an operation typed with more decimals is never proposed)
+// and its
 // date lies within the window above; among all possible pairs the closest
 // dates go first, then the earlier line, then the operation stored first.
 // Lines marked in skip and operations without a date are never matched.
@@ -33,7 +35,7 @@ std::vector<std::optional<std::size_t>> matchStatement(const std::vector<Stateme
 std::vector<QString> lineIdentities(const Statement& statement);
 
 // The payment text proposed for a line entered from the statement: RENT for
-// money coming in, else the label's first word cut to five characters.
+// money coming in, else the label's first word (kept as keptPayment keeps it).
 QString proposedPayment(const StatementLine& line);
 
 } // namespace brelune

@@ -29,6 +29,8 @@ struct Walked {
     std::optional<Written> ledger; // the first <LEDGERBAL>
 };
 
+constexpr std::size_t kMaxDepth = 64;
+
 QString element(const QByteArray& name, int number) {
     return QStringLiteral("élément <%1>").arg(QString::fromLatin1(name)) +
            (number ? QStringLiteral(" n° %1").arg(number) : QString());
@@ -124,6 +126,9 @@ Walked walk(QByteArrayView b) {
                 values.insert(name, value);
             continue;
         }
+        // No statement nests deeper than a dozen; a bound keeps each closing tag's search short.
+        if (open.size() == kMaxDepth)
+            throw StatementError(element(name, 0) + QStringLiteral(" : imbrication trop profonde"));
         open.push_back(name);
         sawOfx = sawOfx || name == "OFX";
         if (holder < 0 && (name == "STMTTRN" || name == "LEDGERBAL")) {

@@ -67,6 +67,10 @@ Statement readQif(const QByteArray& bytes) {
                                  QStringLiteral("le type de compte ") + quotedInReason(type) +
                                      QStringLiteral(" n'est pas lu, seuls Bank et Cash le sont"));
             } else if (line.startsWith(QStringLiteral("!Account"), Qt::CaseInsensitive)) {
+                // One statement is one account's: a second account's lines are never mixed in.
+                if (!s.lines.empty())
+                    throw atLine(n, QStringLiteral("le fichier contient les opérations de "
+                                                   "plusieurs comptes"));
                 inAccount = true;
             }
             continue; // options such as !Option:AutoSwitch say nothing of the lines

@@ -1,5 +1,6 @@
 #include "statements/releve.h"
 
+#include "input/payment.h"
 #include "platform/look.h"
 #include "register/register_line.h"
 #include "statements/matching.h"
@@ -22,7 +23,6 @@ namespace {
 
 enum Column { Check, Date, Label, Amount, Book, Payment, Columns };
 const QString kApplyCaption = QStringLiteral("Pointage du relevé");
-constexpr qsizetype kPaymentWidth = 5;
 
 // Where a browser leaves the files it fetches, else the home folder.
 QString downloadFolder() {
@@ -80,7 +80,6 @@ Releve::Releve(RunContext& context, const QString& path, Statement statement)
                              QAbstractItemView::AnyKeyPressed);
     table1_->horizontalHeader()->setSectionResizeMode(Label, QHeaderView::Stretch);
     table1_->horizontalHeader()->setSectionResizeMode(Book, QHeaderView::Stretch);
-    label1_->setBuddy(table1_);
     table1_->installEventFilter(this);
     connect(table1_, &QTableWidget::itemChanged, this, &Releve::paymentEdited);
     label2_ = new QLabel(this);
@@ -136,6 +135,7 @@ void Releve::Form_Load() {
     if (!isVisible()) {
         centreOnScreen(this);
         show();
+        centreOnScreen(this); // again, now that the frame is known
         activateWindow();
     }
     table1_->setFocus();
@@ -184,13 +184,16 @@ void Releve::fill() {
         const bool toEnter = !row.appliedOn && !row.operation;
         const bool editable = toEnter && line.amount <= Money();
         table1_->setItem(r, Payment,
-                         item(toEnter ? proposedPayment(line) : QString(),
+                         item(toEnter ? keptPayment(proposedPayment(line), locale) : QString(),
                               editable ? shown | Qt::ItemIsEditable : shown));
     }
-    table1_->resizeColumnToContents(Date);
-    table1_->resizeColumnToContents(Amount);
-    if (table1_->rowCount() > 0)
-        table1_->setCurrentCell(0, Check);
+    for (const int column : {Check, Date, Amount})
+        table1_->resizeColumnToContents(column);
+    // The keyboard starts on the first row still to apply.
+    const auto first =
+        std::find_if(rows_.begin(), rows_.end(), [](const Row& row) { return !row.appliedOn; });
+    if (first != rows_.end())
+        table1_->setCurrentCell(int(first - rows_.begin()), Check);
     showSummary();
 }
 
@@ -222,24 +225,38 @@ void Releve::showSummary() {
 void Releve::paymentEdited(QTableWidgetItem* changed) {
     if (changed->column() == Payment) {
         const QSignalBlocker quiet(table1_);
-        changed->setText(ctx_.locale.upper(changed->text().trimmed()).left(kPaymentWidth));
+        changed->setText(keptPayment(changed->text(), ctx_.locale));
     }
     showSummary();
 }
 
 void Releve::Command1_Click() {
-    std::vector<Operation> marked;
-    std::vector<StatementRecord> entered, records;
+    std::vector<StatementRecord> records;
+    qsizetype marked = 0;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         if (!checked(i))
             continue;
         const StatementLine& line = statement_.lines[i];
-        const StatementRecord record{rows_[i].identity, line.date, line.amount, line.label};
-        records.push_back(record);
-        if (rows_[i].operation)
-            marked.push_back(*rows_[i].operation);
-        else
-            entered.push_back(record);
+        const QString payment = table1_->item(int(i), Payment)->text();
+        records.push_back(
+            {rows_[i].identity, line.date, line.amount, line.label, rows_[i].operation, payment});
+        marked += rows_[i].operation.has_value();
+        // A line entered needs its payment, as one typed in the main window does.
+        const QString fault = rows_[i].operation ? QString()
+                              : payment.isEmpty()
+                                  ? QStringLiteral("vous n'avez pas rentré de payement !")
+                              : payment == QLatin1String("RENT") && line.amount < Money()
+                                  ? QStringLiteral("le payement RENT est celui des rentrées "
+                                                   "d'argent !")
+                                  : QString();
+        if (!fault.isEmpty()) {
+            ctx_.dialogs.message(QStringLiteral("Ligne du %1, « %2 » : %3")
+                                     .arg(ctx_.locale.formatDate(line.date), line.label, fault),
+                                 QStringLiteral("Et le payement !"), Icon::Critical, Buttons::Ok);
+            table1_->setCurrentCell(int(i), Payment);
+            table1_->setFocus();
+            return;
+        }
     }
     if (records.empty()) {
         ctx_.dialogs.message(QStringLiteral("Aucune ligne du relevé n'est cochée."), kApplyCaption,
@@ -250,13 +267,13 @@ void Releve::Command1_Click() {
     const QString question =
         QStringLiteral("Pointer %1 opérations et saisir %2 lignes du relevé ?\r\nLe solde "
                        "bancaire passera de %3 à %4.")
-            .arg(QString::number(marked.size()), QString::number(entered.size()),
+            .arg(QString::number(marked), QString::number(qsizetype(records.size()) - marked),
                  bancaire_.euros(decimal), checkedTotal().euros(decimal));
     if (ctx_.dialogs.message(question, kApplyCaption, Icon::Question, Buttons::YesNo) !=
         Answer::Yes)
         return;
     try {
-        AccountDb(ctx_.chemin_base).applyStatement(marked, entered, records, ctx_.clock.today());
+        AccountDb(ctx_.chemin_base).applyStatement(records, ctx_.clock.today());
     } catch (const AccountDbError& e) {
         ctx_.showDbProblem(e, true);
         Form_Load(); // the book as it now stands

@@ -53,7 +53,8 @@ bool groupedDigits(QStringView digits, QChar sep) {
 // Every file is read whole, but no more than the largest one read: a bigger
 // file, or one that grows while read, is refused.
 QByteArray readBounded(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Without waiting: a named pipe chosen in the dialog would block the open until written to.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw StatementError(errno == ENOENT ? QStringLiteral("le fichier est introuvable")
                                              : systemErrorText(errno));
@@ -68,6 +69,8 @@ QByteArray readBounded(const QString& path) {
         refuse(systemErrorText(errno));
     if (S_ISDIR(st.st_mode))
         refuse(systemErrorText(EISDIR));
+    if (!S_ISREG(st.st_mode))
+        refuse(QStringLiteral("ce n'est pas un fichier ordinaire"));
     if (st.st_size > kStatementMaxBytes)
         refuse(tooBig);
     QByteArray bytes(qsizetype(std::max<off_t>(st.st_size, 0)) + 1, Qt::Uninitialized);
@@ -149,9 +152,13 @@ std::optional<Money> readStatementAmount(QString text) {
     QStringView decimals = QStringView(text).sliced(std::min(at + 1, text.size()));
     if (!groupedDigits(whole, group) || (!decimal.isNull() && !allDigits(decimals)))
         return std::nullopt;
-    while (decimals.size() > 4 && decimals.endsWith(u'0'))
+    // A bank gives cents. "1,234" could be either a thousand or so or one euro and a bit: such
+    // an amount, like one with more than cents, is never guessed at.
+    if (comma + point == 1 && decimals.size() == 3)
+        return std::nullopt;
+    while (decimals.size() > 2 && decimals.endsWith(u'0'))
         decimals.chop(1);
-    if (decimals.size() > 4)
+    if (decimals.size() > 2)
         return std::nullopt;
     // Counted in ten-thousandths, with room for the one more a negative range has.
     using Wide = unsigned __int128;

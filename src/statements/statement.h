@@ -57,11 +57,11 @@ Statement readCsv(const QByteArray& bytes);
 // An amount as a bank's file writes it, read strictly: an optional sign and
 // an optional "€" or "EUR" before or after; digits, grouped by threes with
 // blanks, commas or points, or not grouped; then a decimal comma or point and
-// up to four decimals (more only when they are zeros). A separator met once
-// and alone is the decimal one ("1,234" is 1.234); one met twice or more
-// groups ("1,234,567"); with both, the last one is the decimal separator
-// ("1,234.56", "1.234,56"). Nothing for any other text ("12,3,4") or an
-// amount beyond the money range.
+// cents (more decimals only when they are zeros). A separator met once and
+// alone is the decimal one, but never before exactly three digits ("1,234"
+// could be a thousand); one met twice or more groups ("1,234,567"); with both,
+// the last one is the decimal separator ("1,234.56", "1.234,56"). Nothing for
+// any other text ("12,3,4", "12,345") or an amount beyond the money range.
 std::optional<Money> readStatementAmount(QString text);
 
 // A date as a bank's file writes it: day first, "31/01/2024", "31/01/24",

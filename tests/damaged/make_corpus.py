@@ -125,6 +125,8 @@ def databases():
     database("releve.mdb", more=releve + "INSERT INTO Releve VALUES "
              "('2003-12-01|-1|X|0', '2003-12-01', -10000, 'X', '2003-12-05');")
     database("releve-other.mdb", more="CREATE TABLE Releve (Identite TEXT, Montant INTEGER);")
+    database("releve-reordered.mdb", more=releve.replace(
+        'Identite TEXT PRIMARY KEY, "Date" TEXT', '"Date" TEXT, Identite TEXT PRIMARY KEY'))
     # A trigger that would wipe the book behind the next entry's back.
     database("trigger.mdb", more="CREATE TRIGGER wipe AFTER INSERT ON En_cour BEGIN "
              "DELETE FROM En_cour WHERE rowid <> new.rowid; UPDATE Soldes SET Bancaire = 0; END;")

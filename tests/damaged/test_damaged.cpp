@@ -128,6 +128,15 @@ private slots:
             "ligne 3 : montant illisible « 12,3,4 »");
         row("csv debit nor credit", "Date,Libellé,Débit,Crédit\n2024-01-02,X,,\n",
             "ligne 2 : ni débit ni crédit");
+        row("csv decimal comma between commas", "Date,Libellé,Montant\n12/01/2024,CB,-12,50\n",
+            "ligne 2 : 4 champs pour 3 colonnes");
+        row("ofx nested too deep", "<OFX>" + QByteArray("<A>").repeated(64),
+            "élément <A> : imbrication trop profonde");
+        row("qif of two accounts",
+            "!Account\nNA\n^\n!Type:Bank\nD01/01/2024\nT-1\n^\n!Account\nNB\n^\n",
+            "ligne 8 : le fichier contient les opérations de plusieurs comptes");
+        QTest::newRow("named pipe") << QByteArray() << qint64(-1) // never waited on
+                                    << "ce n'est pas un fichier ordinaire";
         row("csv without header", "Relevé\n01/02/2024;X;12\n",
             "aucune ligne d'en-tête ne nomme les colonnes Date, Libellé et Montant (ou Débit et "
             "Crédit)");
@@ -148,7 +157,9 @@ private slots:
         const QByteArray db = contents(b.dbPath()), ini = contents(b.iniPath());
         const QString path = b.dir.filePath("releve");
         QFile f(path);
-        if (!bytes.isEmpty() || size)
+        if (size < 0)
+            QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
+        else if (!bytes.isEmpty() || size)
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() &&
                     (!size || f.resize(size)));
         f.close();
@@ -189,6 +200,7 @@ private slots:
             {"trigger.mdb", kDamaged},
             {"releve.mdb", "Bon"},
             {"releve-other.mdb", kDamaged},
+            {"releve-reordered.mdb", kDamaged},
             {"sound.ini", "gas - oil"},
             {"empty.ini", "Default", "ventiler"},
             {"binary.ini", "Default", "ventiler"},

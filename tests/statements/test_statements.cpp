@@ -141,7 +141,9 @@ private slots:
     // A statement applied, or refused whole; then shown again as the book now stands.
     void applying_data() {
         QTest::addColumn<QString>("how");  // the book's refusal, "gone" (a line's operation
-                                           // deleted meanwhile) or "no" (the question declined)
+                                           // deleted meanwhile), "twice" (a line applied
+                                           // meanwhile), "no" (the question declined), or the
+                                           // payment of the line entered: "unpaid", "rent"
         QTest::addColumn<QString>("told"); // after the question
         QTest::newRow("applied") << ""
                                  << msg("Solde du relevé", "information", "OK",
@@ -160,6 +162,18 @@ private slots:
                               << msg("BRELUNE", "critical", "OK",
                                      "La base de données « $DIR/PTcomptes.mdb » n'a pas été "
                                      "modifiée : cette opération n'est plus dans la base.");
+        QTest::newRow("twice") << "twice"
+                               << msg("BRELUNE", "critical", "OK",
+                                      "La base de données « $DIR/PTcomptes.mdb » n'a pas été "
+                                      "modifiée : une ligne de ce relevé a déjà été pointée.");
+        const QString line = "Ligne du 05/12/2003, « PRLV SEPA EDF » : ";
+        QTest::newRow("no payment") << "unpaid"
+                                    << msg("Et le payement !", "critical", "OK",
+                                           line + "vous n'avez pas rentré de payement !");
+        QTest::newRow("RENT going out")
+            << "rent"
+            << msg("Et le payement !", "critical", "OK",
+                   line + "le payement RENT est celui des rentrées d'argent !");
     }
     void applying() {
         QFETCH(QString, how);
@@ -182,22 +196,37 @@ private slots:
         QCOMPARE(child<QLabel>(w, "Label1")->text(),
                  "Relevé « novembre.csv » du 02/12/2003 au 05/12/2003 ; solde au 05/12/2003 : " +
                      QString(how == "differs" ? "100,00 €" : "130,20 €"));
-        table->item(2, 5)->setText(" prélèvement "); // as the main window keeps a payment
+        // A payment kept as the main window keeps it; the line checked by the keyboard.
+        const bool unpaid = how == "unpaid" || how == "rent";
+        table->item(2, 5)->setText(how == "unpaid" ? " "
+                                   : how == "rent" ? "rent"
+                                                   : " prélèvement ");
         table->setCurrentCell(2, 2);
-        QTest::keyClick(table, Qt::Key_Space); // checked by the keyboard
+        QTest::keyClick(table, Qt::Key_Space);
         QCOMPARE(table->item(2, 5)->text() + child<QLabel>(w, "Label2")->text(),
-                 "PRÉLÈLignes cochées : 3. Solde bancaire : 50,00 € ; après pointage : 130,20 €");
+                 QString(how == "unpaid" ? ""
+                         : how == "rent" ? "RENT"
+                                         : "PRÉLÈ") +
+                     "Lignes cochées : 3. Solde bancaire : 50,00 € ; après pointage : 130,20 €");
         std::optional<Refusing> refusing;
         if (how == "gone")
             b.exec("DELETE FROM En_cour WHERE Payement = 'RENT'");
         else if (how == "busy")
             refusing.emplace(b, how);
-        b.dialogs.script({how == "no" ? "no" : "yes"});
+        else if (how == "twice")
+            b.exec(R"(CREATE TABLE Releve (Identite TEXT PRIMARY KEY, "Date" TEXT, Montant INTEGER,
+                      Libelle TEXT, Pointe_le TEXT);
+                      INSERT INTO Releve VALUES ('2003-12-05|-73000|PRLV SEPA EDF|0', '2003-12-05',
+                                                 -73000, 'PRLV SEPA EDF', '2003-12-04'))");
+        if (!unpaid)
+            b.dialogs.script({how == "no" ? "no" : "yes"});
         click(w, "Command1");
         refusing.reset();
         QStringList expected{msg("Pointage du relevé", "question", "YesNo",
                                  "Pointer 2 opérations et saisir 1 lignes du relevé ?\r\nLe solde "
                                  "bancaire passera de 50,00 € à 130,20 €.")};
+        if (unpaid)
+            expected.clear();
         const bool applied = how.isEmpty() || how == "differs";
         if (!told.isEmpty())
             expected << told;
@@ -211,20 +240,23 @@ private slots:
         QCOMPARE(b.select(applied ? "SELECT Identite, Montant, Pointe_le FROM Releve"
                                   : "SELECT name FROM sqlite_master WHERE name = 'Releve'")
                      .join('|'),
-                 applied ? "2003-12-02|-125000|CB CARREFOUR 01/12|0 -12.5 2003-12-05|"
-                           "2003-12-04|1000000|VIR SALAIRE|0 100 2003-12-05|"
-                           "2003-12-05|-73000|PRLV SEPA EDF|0 -7.3 2003-12-05"
-                         : "");
+                 applied          ? "2003-12-02|-125000|CB CARREFOUR 01/12|0 -12.5 2003-12-05|"
+                                    "2003-12-04|1000000|VIR SALAIRE|0 100 2003-12-05|"
+                                    "2003-12-05|-73000|PRLV SEPA EDF|0 -7.3 2003-12-05"
+                 : how == "twice" ? "Releve"
+                                  : "");
         // Shown again, and imported again: the lines applied are greyed, nothing new is proposed.
         QStringList now = fresh;
         for (int i = 0; i < 3 && applied; ++i)
             now[i] = "|" + now[i].section('|', 1, 3) + "|déjà pointée le 05/12/2003| (greyed)";
         if (how == "gone")
             now[1] = "|04/12/2003|VIR SALAIRE|100,00 €|à saisir|RENT";
+        if (how == "twice")
+            now[2] = "|05/12/2003|PRLV SEPA EDF|-7,30 €|déjà pointée le 04/12/2003| (greyed)";
         Releve again(b.ctx, "/tmp/novembre.csv", s);
         again.Form_Load();
         QCOMPARE(tableRows(child<QTableWidget>(&again, "Table1")), now);
-        if (how != "no") // else as the user left it
+        if (how != "no" && !unpaid) // else as the user left it
             QCOMPARE(tableRows(table), now);
     }
 };
