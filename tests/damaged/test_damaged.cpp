@@ -112,6 +112,8 @@ private slots:
             "élément <STMTTRN> n° 3 : montant absent");
         row("ofx date missing", QByteArray(ofx).replace("<DTPOSTED>20240112\n", ""),
             "élément <STMTTRN> n° 2 : date absente");
+        row("ofx date", QByteArray(ofx).replace("<DTPOSTED>20240112", "<DTPOSTED>12/01/2024"),
+            "élément <STMTTRN> n° 2 : date illisible « 12/01/2024 »");
         row("ofx 2 without its end",
             contents(STATEMENT_FILES "/releve-v2.ofx").replace("</OFX>", ""),
             "le fichier s'arrête avant la fin de l'élément <OFX>");
