@@ -134,6 +134,8 @@ private slots:
             "ligne 2 : 4 champs pour 3 colonnes");
         row("ofx nested too deep", "<OFX>" + QByteArray("<A>").repeated(64),
             "élément <A> : imbrication trop profonde");
+        row("qif without its type", "!Account\nNA\n^\nD01/01/2024\nT-1\n^\n",
+            "ligne 4 : aucune ligne « !Type:Bank » ne précède les opérations");
         row("qif of two accounts",
             "!Account\nNA\n^\n!Type:Bank\nD01/01/2024\nT-1\n^\n!Account\nNB\n^\n",
             "ligne 8 : le fichier contient les opérations de plusieurs comptes");
