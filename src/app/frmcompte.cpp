@@ -3,6 +3,7 @@
 #include "about/dialog.h"
 #include "allocation/ventilation.h"
 #include "app/data_files.h"
+#include "backup/csv_export.h"
 #include "platform/look.h"
 #include "reconcile/pointage.h"
 #include "register/register_view.h"
@@ -44,6 +45,8 @@ void Frmcompte::buildMenus() {
     addMenuSeparator(fichier, "tr");
     connect(addMenuItem(fichier, "inprim", QStringLiteral("Impression")), &QAction::triggered, this,
             &Frmcompte::inprim_Click);
+    connect(addMenuItem(fichier, "exporte", QStringLiteral("Exporter en CSV...")),
+            &QAction::triggered, this, &Frmcompte::exporte_Click);
     addMenuSeparator(fichier, "trait");
     connect(addMenuItem(fichier, "quit", QStringLiteral("Quitter")), &QAction::triggered, this,
             &Frmcompte::quit_Click);
@@ -134,6 +137,10 @@ void Frmcompte::inprim_Click() {
         return;
     }
     printAccountReport(ctx_, std::move(data));
+}
+
+void Frmcompte::exporte_Click() {
+    exportBookCsv(ctx_);
 }
 
 void Frmcompte::helpp_Click() {

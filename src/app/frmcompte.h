@@ -34,6 +34,7 @@ public slots:
     void releve_Click();
     void mencomptventil_Click();
     void inprim_Click();
+    void exporte_Click();
     void helpp_Click();
     void cesqui_Click();
 

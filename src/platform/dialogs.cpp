@@ -1,10 +1,13 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTranslator>
 
 namespace brelune {
@@ -24,6 +27,29 @@ QString qtFilter(const QString& name, const QString& pattern) {
 }
 
 } // namespace
+
+QString askSavePath(Dialogs& dialogs, const QString& caption, const QString& title,
+                    const QString& filterName, const QString& extension, QDate today) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString suffix = u'.' + extension;
+    // A file path: the dialog opens on its folder with the name proposed.
+    QString path = dialogs.saveFile(title, filterName, u'*' + suffix,
+                                    folder + QStringLiteral("/BRELUNE ") +
+                                        today.toString(QStringLiteral("yyyy-MM-dd")) + suffix);
+    if (path.isEmpty())
+        return path;
+    if (!path.endsWith(suffix, Qt::CaseInsensitive))
+        path += suffix;
+    if (QFileInfo::exists(path) &&
+        dialogs.message(QStringLiteral("Le fichier « %1 » existe déjà.\r\n"
+                                       "Voulez-vous le remplacer ?")
+                            .arg(path),
+                        caption, Icon::Question, Buttons::YesNo) != Answer::Yes)
+        return {};
+    return path;
+}
 
 bool installQtFrench() {
     auto* french = new QTranslator(qApp);

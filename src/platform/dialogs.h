@@ -2,6 +2,7 @@
 // so that a run can be scripted in tests.
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <optional>
 
@@ -31,6 +32,14 @@ public:
     virtual QString saveFile(const QString& title, const QString& filterName,
                              const QString& pattern, const QString& initialDir) = 0;
 };
+
+// Where the user saves a new document: the save dialog opens on
+// "BRELUNE <today's ISO date>.<extension>" in his documents folder (his home
+// when he has none); a name typed without the extension gets it, and a file
+// of that name is replaced only when he says so, asked under caption. Empty
+// when he cancels or keeps the file.
+QString askSavePath(Dialogs& dialogs, const QString& caption, const QString& title,
+                    const QString& filterName, const QString& extension, QDate today);
 
 // Makes Qt's own buttons and dialogs speak French ("Oui", "Non", "Annuler");
 // false when the translation is not installed.

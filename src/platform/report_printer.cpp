@@ -5,9 +5,8 @@
 #include "platform/safe_file.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -16,7 +15,6 @@
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
-#include <QStandardPaths>
 #include <QTextLayout>
 #include <array>
 #include <cerrno>
@@ -42,25 +40,8 @@ QString askPdfPath(Dialogs& dialogs, QDate today) {
     dialogs.message(QStringLiteral("Aucune imprimante n'est installée sur cet ordinateur.\r\n"
                                    "Vous pouvez enregistrer le document au format PDF."),
                     kCaption, Icon::Exclamation, Buttons::Ok);
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::homePath();
-    QString path =
-        dialogs.saveFile(QStringLiteral("Enregistrer le document en PDF"),
-                         QStringLiteral("Document PDF"), QStringLiteral("*.pdf"),
-                         folder + QStringLiteral("/BRELUNE ") +
-                             today.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".pdf"));
-    if (path.isEmpty())
-        return path;
-    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-        path += QStringLiteral(".pdf");
-    if (QFileInfo::exists(path) &&
-        dialogs.message(QStringLiteral("Le fichier « %1 » existe déjà.\r\n"
-                                       "Voulez-vous le remplacer ?")
-                            .arg(path),
-                        kCaption, Icon::Question, Buttons::YesNo) != Answer::Yes)
-        return {};
-    return path;
+    return askSavePath(dialogs, kCaption, QStringLiteral("Enregistrer le document en PDF"),
+                       QStringLiteral("Document PDF"), QStringLiteral("pdf"), today);
 }
 
 // The PDF's temporary file, written with the system's own calls: Qt's PDF
