@@ -3,6 +3,7 @@
 #include "about/dialog.h"
 #include "allocation/ventilation.h"
 #include "app/data_files.h"
+#include "backup/backups.h"
 #include "backup/csv_export.h"
 #include "platform/look.h"
 #include "reconcile/pointage.h"
@@ -76,6 +77,11 @@ bool Frmcompte::Form_Load() {
         if (!cherche_base(ctx_) || !cherche_ini(ctx_))
             return false;
         ctx_.filesLocated = true;
+        // The first start of a day copies both files before any command.
+        if (const QString problem = makeDailyBackup(ctx_); !problem.isEmpty())
+            ctx_.dialogs.message(
+                QStringLiteral("La sauvegarde du jour n'a pas pu être faite : %1.").arg(problem),
+                QStringLiteral("BRELUNE"), Icon::Exclamation, Buttons::Ok);
     }
     view_->resetInputs();
     setWindowTitle(kDesignCaption + QString(32, QLatin1Char(' ')) +

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
+#include <SQLiteCpp/Backup.h>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -555,6 +557,29 @@ void AccountDb::deleteOperation(const Operation& op) {
 
 void AccountDb::markOperation(const Operation& op) {
     removeAndMove(op, BalanceField::Bancaire, false);
+}
+
+void AccountDb::backupTo(const QString& target) const {
+    TempBeside copy(target);
+    if (copy.problem())
+        throw AccountDbError(*copy.problem());
+    const auto dropJournal = qScopeGuard([&] { QFile::remove(copy.path() + "-journal"); });
+    guarded([&] {
+        auto source = open(path_, SQLite::OPEN_READWRITE);
+        checkSchema(source);
+        auto into = open(copy.path(), SQLite::OPEN_READWRITE);
+        SQLite::Backup(into, source).executeStep();
+    });
+    if (const auto problem = copy.commit(0600))
+        throw AccountDbError(*problem);
+}
+
+std::pair<qint64, std::optional<Soldes>> AccountDb::summary() const {
+    return guarded([&] {
+        auto db = open(path_, SQLite::OPEN_READONLY);
+        checkSchema(db);
+        return std::pair(db.execAndGet("SELECT count(*) FROM En_cour").getInt64(), soldesIn(db));
+    });
 }
 
 QHash<QString, QDate> AccountDb::appliedStatementLines() const {

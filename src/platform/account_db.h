@@ -171,6 +171,14 @@ public:
     // Overwrites one balance; creates the row (other field empty) when missing.
     void setBalance(BalanceField field, Money value);
 
+    // A consistent copy of the book at target, made by the engine's online
+    // backup, never a byte copy of a file in use: written beside target and
+    // renamed over it, its user's alone. Refused when the file is not a
+    // BRELUNE book.
+    void backupTo(const QString& target) const;
+    // How many operations the book holds, and its balances; read only.
+    std::pair<qint64, std::optional<Soldes>> summary() const;
+
     // The statement lines applied so far, by identity, with the day each was
     // applied; none when the book has no Releve table.
     QHash<QString, QDate> appliedStatementLines() const;
