@@ -2,6 +2,7 @@
 // killed at a random moment, again and again: after each kill the files must hold exactly the
 // state after some whole number of commands.
 #include "allocation/ventil_store.h"
+#include "backup/restore.h"
 #include "support.h"
 
 #include <random>
@@ -116,6 +117,33 @@ int child(const QString& folder, qsizetype from) {
     return 1;
 }
 
+// Two days' backups, A and B, each a book and its ptconte.ini, in the folder's sauvegardes.
+std::vector<BookBackup> twoBackups(const QString& folder) {
+    QDir().mkpath(folder + "/sauvegardes");
+    for (const char* day : {"2003-12-01", "2003-12-02"}) {
+        TestRun pair;
+        pair.createBook({QString("1 %1 CB").arg(day + 8)});
+        AccountDb(pair.dbPath()).backupTo(folder + "/sauvegardes/PTcomptes-" + day + ".mdb");
+        writeFile(folder + "/sauvegardes/ptconte-" + day + ".ini", QByteArray("[v]\nday=") + day);
+    }
+    return listBackups(folder + "/sauvegardes");
+}
+
+// The child of a restore: restores one backup, then the other, without end.
+int restoring(const QString& folder) {
+    TestRun run;
+    run.ctx.programDir = folder;
+    run.ctx.chemin_base = folder + "/PTcomptes.mdb";
+    const std::vector<BookBackup> backups = listBackups(folder + "/sauvegardes");
+    std::puts("ready");
+    std::fflush(stdout);
+    for (std::size_t i = 0;; ++i)
+        if (const auto problem = restoreFiles(run.ctx, backups[i % 2])) {
+            std::fputs(qPrintable(*problem), stderr);
+            return 1;
+        }
+}
+
 } // namespace
 
 class TestReliability : public QObject {
@@ -171,9 +199,35 @@ private slots:
         }
         QVERIFY2(done > rounds, "the child was killed before it could do anything");
     }
+
+    // A restore killed at any moment, then the start that follows: the folder holds one day's
+    // pair, never a book of one day beside the other's ptconte.ini.
+    void restoreKilled() {
+        TestRun run;
+        twoBackups(run.dir.path());
+        run.createBook();
+        const QByteArray first = contents(run.iniPath());
+        std::mt19937 random(11);
+        for (int round = 0; round < rounds; ++round) {
+            QProcess process;
+            process.start(QCoreApplication::applicationFilePath(), {"--restoring", run.dir.path()});
+            QVERIFY(process.waitForReadyRead(10000));
+            QThread::usleep(random() % 20000);
+            process.kill();
+            QVERIFY(process.waitForFinished(10000));
+            QVERIFY2(process.exitStatus() == QProcess::CrashExit, process.readAllStandardError());
+            finishRestore(run.ctx);
+            QCOMPARE(run.db().execAndGet("PRAGMA integrity_check").getString(), "ok");
+            const QString day = run.rows().section(' ', 1, 1); // the day its amount tells
+            QCOMPARE(contents(run.iniPath()),
+                     day.isEmpty() ? first : "[v]\nday=2003-12-0" + day.toLatin1());
+        }
+    }
 };
 
 int main(int argc, char* argv[]) {
+    if (argc == 3 && qstrcmp(argv[1], "--restoring") == 0)
+        return restoring(QString::fromLocal8Bit(argv[2]));
     if (argc == 4 && qstrcmp(argv[1], "--child") == 0)
         return child(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toLongLong());
     // A kill loses nothing the system already holds, so the files may sit in memory, where a

@@ -5,6 +5,7 @@
 #include "app/data_files.h"
 #include "backup/backups.h"
 #include "backup/csv_export.h"
+#include "backup/restore.h"
 #include "platform/look.h"
 #include "reconcile/pointage.h"
 #include "register/register_view.h"
@@ -48,6 +49,8 @@ void Frmcompte::buildMenus() {
             &Frmcompte::inprim_Click);
     connect(addMenuItem(fichier, "exporte", QStringLiteral("Exporter en CSV...")),
             &QAction::triggered, this, &Frmcompte::exporte_Click);
+    connect(addMenuItem(fichier, "restaure", QStringLiteral("Restaurer une sauvegarde...")),
+            &QAction::triggered, this, &Frmcompte::restaure_Click);
     addMenuSeparator(fichier, "trait");
     connect(addMenuItem(fichier, "quit", QStringLiteral("Quitter")), &QAction::triggered, this,
             &Frmcompte::quit_Click);
@@ -74,6 +77,7 @@ void Frmcompte::buildMenus() {
 
 bool Frmcompte::Form_Load() {
     if (!ctx_.filesLocated) {
+        finishRestore(ctx_); // one a crash cut short
         if (!cherche_base(ctx_) || !cherche_ini(ctx_))
             return false;
         ctx_.filesLocated = true;
@@ -147,6 +151,12 @@ void Frmcompte::inprim_Click() {
 
 void Frmcompte::exporte_Click() {
     exportBookCsv(ctx_);
+}
+
+// The files replaced, the window shows the book restored.
+void Frmcompte::restaure_Click() {
+    if (brelune::restaure_Click(ctx_))
+        Form_Load();
 }
 
 void Frmcompte::helpp_Click() {

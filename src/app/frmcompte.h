@@ -35,6 +35,7 @@ public slots:
     void mencomptventil_Click();
     void inprim_Click();
     void exporte_Click();
+    void restaure_Click();
     void helpp_Click();
     void cesqui_Click();
 

@@ -36,6 +36,21 @@ std::optional<QString> makeFolder(const QString& folder) {
 
 } // namespace
 
+std::optional<QString> readWholeFile(const QString& path, QByteArray& bytes) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? QString() : systemErrorText(errno);
+    char buffer[65536];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+        bytes.append(buffer, std::max<ssize_t>(n, 0));
+    const int error = errno;
+    ::close(fd);
+    if (n < 0)
+        return systemErrorText(error);
+    return std::nullopt;
+}
+
 QString backupFolder(const RunContext& ctx) {
     return ctx.programDir + QStringLiteral("/sauvegardes");
 }
@@ -70,21 +85,11 @@ QString makeDailyBackup(const RunContext& ctx) {
         return *problem;
     // The ini first: the book's copy is what says the day is backed up.
     QByteArray ini;
-    if (const int fd = ::open(QFile::encodeName(ctx.iniPath()).constData(), O_RDONLY | O_CLOEXEC);
-        fd >= 0) {
-        char buffer[65536];
-        ssize_t n = 0;
-        while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
-            ini.append(buffer, std::max<ssize_t>(n, 0));
-        const int error = errno;
-        ::close(fd);
-        if (n < 0)
-            return systemErrorText(error);
-        if (const auto problem = replaceFile(folder + u'/' + iniName(today), ini))
-            return *problem;
-    } else if (errno != ENOENT) {
-        return systemErrorText(errno);
-    }
+    if (const auto problem = readWholeFile(ctx.iniPath(), ini); problem && !problem->isEmpty())
+        return *problem;
+    else if (!problem)
+        if (const auto written = replaceFile(folder + u'/' + iniName(today), ini))
+            return *written;
     try {
         AccountDb(ctx.chemin_base).backupTo(folder + u'/' + bookName(today));
     } catch (const AccountDbError& e) {

@@ -7,11 +7,16 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace brelune {
 
 constexpr int kBackupDays = 10;
+
+// Reads a whole file: nothing when done, an empty text when there is no
+// such file, else why, in French.
+std::optional<QString> readWholeFile(const QString& path, QByteArray& bytes);
 
 // The folder of the backups, in the data folder.
 QString backupFolder(const RunContext& ctx);

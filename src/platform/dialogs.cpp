@@ -1,14 +1,19 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLibraryInfo>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTranslator>
+#include <QVBoxLayout>
 
 namespace brelune {
 
@@ -110,6 +115,47 @@ QString QtDialogs::openFile(const QString& title, const QString& filterName, con
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, initialDir,
                                         qtFilter(filterName, pattern), nullptr,
                                         QFileDialog::DontUseNativeDialog);
+}
+
+std::optional<int> QtDialogs::choose(const QString& prompt, const QString& title,
+                                     const QStringList& items, const QList<bool>& enabled) {
+    QDialog box(QApplication::activeWindow());
+    box.setWindowTitle(titleOrProgram(title));
+    auto* label = new QLabel(displayed(prompt), &box);
+    auto* list = new QListWidget(&box);
+    label->setBuddy(list);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        auto* item = new QListWidgetItem(items[i], list);
+        if (!enabled.value(i))
+            item->setFlags(Qt::NoItemFlags);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
+    const auto chosen = [list] {
+        const QListWidgetItem* item = list->currentItem();
+        return item && (item->flags() & Qt::ItemIsEnabled) && item->isSelected();
+    };
+    const auto update = [=] { buttons->button(QDialogButtonBox::Ok)->setEnabled(chosen()); };
+    QObject::connect(list, &QListWidget::itemSelectionChanged, &box, update);
+    QObject::connect(list, &QListWidget::itemActivated, &box, [&] {
+        if (chosen())
+            box.accept();
+    });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->flags() & Qt::ItemIsEnabled) {
+            list->setCurrentRow(i); // the newest that can be chosen
+            break;
+        }
+    update();
+    auto* layout = new QVBoxLayout(&box);
+    layout->addWidget(label);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    box.resize(560, 320);
+    if (box.exec() != QDialog::Accepted || !chosen())
+        return std::nullopt;
+    return list->currentRow();
 }
 
 QString QtDialogs::saveFile(const QString& title, const QString& filterName, const QString& pattern,

@@ -26,6 +26,10 @@ public:
     // no pattern, filterName is the whole filter list ("Name (*.a);;Other (*)").
     virtual QString openFile(const QString& title, const QString& filterName,
                              const QString& pattern, const QString& initialDir) = 0;
+    // The index of the item chosen in a list, or nothing when cancelled. An
+    // item not enabled is shown but cannot be chosen.
+    virtual std::optional<int> choose(const QString& prompt, const QString& title,
+                                      const QStringList& items, const QList<bool>& enabled) = 0;
     // A path to write to, with the pattern's extension when the name typed
     // had none; empty when cancelled. Whether to replace a file of that name
     // is the caller's question.
@@ -56,6 +60,8 @@ public:
                      const QString& initialDir) override;
     QString saveFile(const QString& title, const QString& filterName, const QString& pattern,
                      const QString& initialDir) override;
+    std::optional<int> choose(const QString& prompt, const QString& title, const QStringList& items,
+                              const QList<bool>& enabled) override;
 };
 
 } // namespace brelune

@@ -326,7 +326,8 @@ private slots:
              "Label1_3:0,00€|Solde BANCAIRE en francs : 0,00 F",
              "Label1_4:Bon|Les comptes sont bons",
              "menu=Fichier: Sréel=Modif solde réel Sbanc=Modif solde bancaire [tr=-] "
-             "inprim=Impression exporte=Exporter en CSV... [trait=-] quit=Quitter",
+             "inprim=Impression exporte=Exporter en CSV... restaure=Restaurer une sauvegarde... "
+             "[trait=-] quit=Quitter",
              "util=Utilitaire: poin=Pointage releve=Relevé bancaire... Suppress=Suppression "
              "[trait1=-] "
              "mencomptventil=Ventilation",

@@ -1,5 +1,6 @@
 // The day's backups, made at the first start of a day, and their rotation.
 #include "backup/backups.h"
+#include "backup/restore.h"
 #include "support.h"
 
 #include <filesystem>
@@ -90,6 +91,72 @@ private slots:
         for (const QString& path :
              {named ? copy : folder, copy, folder + "/ptconte-2003-12-05.ini"})
             QCOMPARE(int(std::filesystem::status(path.toStdString()).permissions()) & 077, 0);
+    }
+
+    // Fichier > Restaurer une sauvegarde..., with yesterday's backup (40 CB) and an unreadable one.
+    void restoring_data() {
+        QTest::addColumn<QStringList>("script");
+        QTest::addColumn<QString>("how");  // "none": no backup; else how the book refuses changes
+        QTest::addColumn<QString>("told"); // after the list and the question
+        QTest::newRow("restored") << QStringList{"0", "yes"} << ""
+                                  << "";
+        QTest::newRow("declined") << QStringList{"0", "no"} << ""
+                                  << "";
+        QTest::newRow("cancelled") << QStringList{"cancel"} << ""
+                                   << "";
+        QTest::newRow("disk full")
+            << QStringList{"0", "yes"} << "full"
+            << msg("Restaurer une sauvegarde", "critical", "OK",
+                   "La sauvegarde n'a pas pu être restaurée : erreur de lecture ou d'écriture sur "
+                   "le disque.");
+        QTest::newRow("no backup") << QStringList() << "none"
+                                   << msg("Restaurer une sauvegarde", "information", "OK",
+                                          "Aucune sauvegarde n'a encore été faite.");
+    }
+    void restoring() {
+        QFETCH(QStringList, script);
+        QFETCH(QString, how);
+        QFETCH(QString, told);
+        Book b({"1 12.5 CB"}, "-12.5 0");
+        const QString folder = backupFolder(b.ctx);
+        if (how != "none") {
+            TestRun yesterday;
+            yesterday.createBook({"4 40 CB"}, "-40 0");
+            QDir().mkdir(folder);
+            AccountDb(yesterday.dbPath()).backupTo(folder + "/PTcomptes-2003-12-04.mdb");
+            writeFile(folder + "/ptconte-2003-12-04.ini", "[v]\r\n");
+            writeFile(folder + "/PTcomptes-2003-12-03.mdb", "x");
+            writeFile(folder + "/ptconte-2003-12-03.ini", "[v]\r\n");
+        }
+        const QByteArray ini = contents(b.iniPath());
+        b.dialogs.script(script);
+        {
+            const Refusing refusing(b, how == "full" ? how : "");
+            b.menu("restaure");
+        }
+        QStringList seen = b.shown();
+        const bool restored = script.endsWith("yes") && told.isEmpty();
+        QCOMPARE(seen.mid(how == "none" ? 0 : 1),
+                 (QStringList{script.endsWith("yes") || script.endsWith("no")
+                                  ? msg("Restaurer une sauvegarde", "question", "YesNo",
+                                        "Remplacer le livre et les ventilations par la sauvegarde "
+                                        "du 04/12/2003 ? Le livre actuel sera d'abord sauvegardé.")
+                                  : "",
+                              told})
+                     .filter(QRegularExpression(".")));
+        if (how != "none")
+            QCOMPARE(seen[0], "choose|Restaurer une sauvegarde|Choisissez la sauvegarde à "
+                              "restaurer :|04/12/2003 — 1 opérations — Réel : -40,00€ — Bancaire "
+                              ": 0,00€/[03/12/2003 — illisible]");
+        // The book shown is the one in place, and the one replaced is kept, stamped with the time.
+        QCOMPARE(b.rows() + " / " + b.at<QLabel>("Label1_1")->text(),
+                 restored ? "2003-12-04 40 CB / -40,00€" : "2003-12-01 12.5 CB / -12,50€");
+        QCOMPARE(contents(b.iniPath()), restored ? "[v]\r\n" : ini);
+        QCOMPARE(QFile::exists(folder + "/PTcomptes-2003-12-05-101500.mdb") &&
+                     contents(folder + "/ptconte-2003-12-05-101500.ini") == ini,
+                 restored);
+        QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files | QDir::Hidden).join(' '),
+                 "PTcomptes.mdb ptconte.ini");
     }
 };
 

@@ -37,7 +37,8 @@ inline QString msg(const QString& caption, const QString& icon, const QString& b
 class ScriptedDialogs : public Dialogs {
 public:
     // Answers, in the order the dialogs will be shown: "yes" or "no" for a Yes/No box (OK boxes
-    // need none), "cancel" for an input box or a file dialog, any other text to type or choose.
+    // need none), "cancel" for an input box, a file dialog or a list, any other text to type or
+    // choose (a list's item by its position).
     void script(const QStringList& steps) { script_ << steps; }
     // One line a dialog: "message|caption|icon|buttons|text", "input|title|prompt|default",
     // "open|title|filter|pattern|folder".
@@ -70,6 +71,16 @@ public:
     QString saveFile(const QString& title, const QString& filter, const QString& pattern,
                      const QString& dir) override {
         return next({"save", title, filter, pattern, dir}, false).value_or("");
+    }
+    // Shown "choose|title|prompt|item/item", a disabled item in brackets; the answer is the
+    // item's position.
+    std::optional<int> choose(const QString& prompt, const QString& title, const QStringList& items,
+                              const QList<bool>& enabled) override {
+        QStringList shown;
+        for (qsizetype i = 0; i < items.size(); ++i)
+            shown << (enabled.value(i) ? items[i] : '[' + items[i] + ']');
+        const auto step = next({"choose", title, prompt, shown.join('/')}, false);
+        return step ? std::optional(step->toInt()) : std::nullopt;
     }
 
 private:
@@ -136,6 +147,7 @@ struct RecordingHelp : HelpViewer {
 
 struct FixedClock : Clock {
     QDate today() const override { return QDate(2003, 12, 5); }
+    QTime now() const override { return QTime(10, 15); }
 };
 
 // An exact amount from its text, "12.5" or "-40".
