@@ -134,7 +134,8 @@ int restoring(const QString& folder) {
     TestRun run;
     run.ctx.programDir = folder;
     run.ctx.chemin_base = folder + "/PTcomptes.mdb";
-    const std::vector<BookBackup> backups = listBackups(folder + "/sauvegardes");
+    std::vector<BookBackup> backups = listBackups(folder + "/sauvegardes");
+    std::erase_if(backups, [](const BookBackup& b) { return b.stamp.size() > 10; }); // the days
     std::puts("ready");
     std::fflush(stdout);
     for (std::size_t i = 0;; ++i)
@@ -216,7 +217,7 @@ private slots:
             process.kill();
             QVERIFY(process.waitForFinished(10000));
             QVERIFY2(process.exitStatus() == QProcess::CrashExit, process.readAllStandardError());
-            finishRestore(run.ctx);
+            QVERIFY(!finishRestore(run.ctx));
             QCOMPARE(run.db().execAndGet("PRAGMA integrity_check").getString(), "ok");
             const QString day = run.rows().section(' ', 1, 1); // the day its amount tells
             QCOMPARE(contents(run.iniPath()),

@@ -77,7 +77,14 @@ void Frmcompte::buildMenus() {
 
 bool Frmcompte::Form_Load() {
     if (!ctx_.filesLocated) {
-        finishRestore(ctx_); // one a crash cut short
+        // A restore a crash cut short is finished before the files are used.
+        if (const auto problem = finishRestore(ctx_)) {
+            ctx_.dialogs.message(QStringLiteral("La restauration commencée n'a pas pu être "
+                                                "terminée : %1.\r\nBRELUNE ne peut pas démarrer.")
+                                     .arg(*problem),
+                                 QStringLiteral("BRELUNE"), Icon::Critical, Buttons::Ok);
+            return false;
+        }
         if (!cherche_base(ctx_) || !cherche_ini(ctx_))
             return false;
         ctx_.filesLocated = true;

@@ -51,6 +51,13 @@ std::optional<QString> readWholeFile(const QString& path, QByteArray& bytes) {
     return std::nullopt;
 }
 
+QString backupBookName(const QDateTime& when) {
+    return bookName(when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
+}
+QString backupIniName(const QDateTime& when) {
+    return iniName(when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
+}
+
 QString backupFolder(const RunContext& ctx) {
     return ctx.programDir + QStringLiteral("/sauvegardes");
 }

@@ -6,6 +6,7 @@
 #include "platform/run_context.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -17,6 +18,10 @@ constexpr int kBackupDays = 10;
 // Reads a whole file: nothing when done, an empty text when there is no
 // such file, else why, in French.
 std::optional<QString> readWholeFile(const QString& path, QByteArray& bytes);
+
+// The names of a backup made before a restore, at that moment.
+QString backupBookName(const QDateTime& when);
+QString backupIniName(const QDateTime& when);
 
 // The folder of the backups, in the data folder.
 QString backupFolder(const RunContext& ctx);

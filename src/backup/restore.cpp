@@ -3,6 +3,7 @@
 #include "platform/account_db.h"
 #include "platform/safe_file.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QTime>
@@ -47,8 +48,9 @@ std::optional<QString> described(const BookBackup& b, const Locale& locale) {
         if (b.stamp.size() > 10) // made before a restore: its time too
             when += QStringLiteral(" à ") +
                     QTime::fromString(b.stamp.mid(11), QStringLiteral("HHmmss")).toString();
-        return QStringLiteral("%1 — %2 opérations — Réel : %3 — Bancaire : %4")
-            .arg(when, QString::number(count), field(balances.reel), field(balances.bancaire));
+        return QStringLiteral("%1 — %2 opération%3 — Réel : %4 — Bancaire : %5")
+            .arg(when, QString::number(count), count > 1 ? QStringLiteral("s") : QString(),
+                 field(balances.reel), field(balances.bancaire));
     } catch (const AccountDbError&) {
         return std::nullopt;
     }
@@ -58,31 +60,47 @@ std::optional<QString> described(const BookBackup& b, const Locale& locale) {
 
 std::optional<QString> restoreFiles(const RunContext& ctx, const BookBackup& backup) {
     const QString folder = backupFolder(ctx);
-    const QString stamp = ctx.clock.today().toString(Qt::ISODate) + u'-' +
-                          ctx.clock.now().toString(QStringLiteral("HHmmss"));
-    const QString book = ctx.chemin_base, ini = ctx.iniPath();
+    // A file reached through a link is replaced where it lies.
+    const auto real = [](const QString& path) {
+        const QString resolved = QFileInfo(path).canonicalFilePath();
+        return resolved.isEmpty() ? path : resolved;
+    };
+    const QString book = real(ctx.chemin_base), ini = real(ctx.iniPath());
     const QString stagedBook = stagedBesides(book), stagedIni = stagedBesides(ini);
-    QByteArray currentIni, backupIni;
-    for (auto [path, bytes] : {std::pair(&ini, &currentIni), {&backup.ini, &backupIni}})
-        if (const auto problem = readWholeFile(*path, *bytes))
-            return problem->isEmpty() ? systemErrorText(ENOENT) : *problem;
     const auto dropStaged = [&] {
         QFile::remove(stagedBook);
         QFile::remove(stagedIni);
     };
+    QByteArray currentIni, backupIni;
+    for (auto [path, bytes] : {std::pair(&ini, &currentIni), {&backup.ini, &backupIni}})
+        if (const auto problem = readWholeFile(*path, *bytes))
+            return problem->isEmpty()
+                       ? QStringLiteral("le fichier « %1 » est introuvable").arg(*path)
+                       : *problem;
+    // The backup's pair first, whole, beside the files it replaces: the copy of the current pair
+    // made next may take the name of the backup chosen.
     try {
-        // The current pair first, so that the restore can itself be undone.
-        AccountDb(book).backupTo(folder + QStringLiteral("/PTcomptes-%1.mdb").arg(stamp));
-        if (const auto problem =
-                replaceFile(folder + QStringLiteral("/ptconte-%1.ini").arg(stamp), currentIni))
-            return problem;
-        // The backup's pair, whole, beside the files it replaces.
         AccountDb(backup.book).backupTo(stagedBook);
+    } catch (const AccountDbError& e) {
+        return e.reason();
+    }
+    if (auto problem = replaceFile(stagedIni, backupIni)) {
+        dropStaged();
+        return problem;
+    }
+    // The current pair, so that the restore can itself be undone; never over an earlier one.
+    QDateTime when(ctx.clock.today(), ctx.clock.now());
+    while (QFile::exists(folder + u'/' + backupBookName(when)))
+        when = when.addSecs(1);
+    const QString savedBook = folder + u'/' + backupBookName(when);
+    try {
+        AccountDb(book).backupTo(savedBook);
     } catch (const AccountDbError& e) {
         dropStaged();
         return e.reason();
     }
-    if (auto problem = replaceFile(stagedIni, backupIni)) {
+    if (auto problem = replaceFile(folder + u'/' + backupIniName(when), currentIni)) {
+        QFile::remove(savedBook);
         dropStaged();
         return problem;
     }
@@ -92,27 +110,37 @@ std::optional<QString> restoreFiles(const RunContext& ctx, const BookBackup& bac
         dropStaged();
         return problem;
     }
-    finishRestore(ctx);
-    return QFile::exists(notePath(ctx))
-               ? std::optional(QStringLiteral("les fichiers n'ont pas pu être remplacés ; ce sera "
-                                              "fait au prochain démarrage"))
-               : std::nullopt;
+    return finishRestore(ctx);
 }
 
-void finishRestore(const RunContext& ctx) {
+std::optional<QString> finishRestore(const RunContext& ctx) {
     QFile note(notePath(ctx));
-    if (!note.open(QIODevice::ReadOnly)) {
+    if (!note.exists()) {
         // No restore under way: what one left before its note is no use.
         QFile::remove(stagedBesides(ctx.iniPath()));
         QFile::remove(stagedBesides(ctx.programDir + QStringLiteral("/PTcomptes.mdb")));
-        return;
+        return std::nullopt;
     }
+    if (!note.open(QIODevice::ReadOnly))
+        return systemErrorText(EACCES);
     const QStringList paths = QString::fromUtf8(note.readAll()).split(u'\n');
     note.close();
-    for (qsizetype i = 0; i + 1 < paths.size(); i += 2)
-        if (QFile::exists(paths[i]) && moveInPlace(paths[i], paths[i + 1]))
-            return; // the note stays: the next start tries again
+    for (qsizetype i = 0; i + 1 < paths.size(); i += 2) {
+        const QString staged = paths[i], target = paths[i + 1];
+        // A book on a key not plugged in is not a book already restored.
+        if (!QFileInfo(QFileInfo(target).absolutePath()).isDir())
+            return systemErrorText(ENOENT);
+        if (!QFile::exists(staged))
+            continue; // moved already
+        // A journal left by the book replaced would be played on the book restored.
+        for (const char* suffix : {"-journal", "-wal", "-shm"})
+            QFile::remove(target + QLatin1String(suffix));
+        if (const auto problem = moveInPlace(staged, target))
+            return problem;
+    }
     QFile::remove(notePath(ctx));
+    syncFolderOf(notePath(ctx));
+    return std::nullopt;
 }
 
 bool restaure_Click(RunContext& ctx) {
@@ -141,11 +169,17 @@ bool restaure_Click(RunContext& ctx) {
                             kCaption, Icon::Question, Buttons::YesNo) != Answer::Yes)
         return false;
     if (const auto problem = restoreFiles(ctx, backup)) {
+        const bool begun = QFile::exists(notePath(ctx));
         ctx.dialogs.message(
-            QStringLiteral("La sauvegarde n'a pas pu être restaurée : %1.").arg(*problem), kCaption,
-            Icon::Critical, Buttons::Ok);
-        // Once begun, the book may have changed: it is shown as it now is.
-        return QFile::exists(notePath(ctx));
+            QStringLiteral("La sauvegarde n'a pas pu être restaurée : %1.").arg(*problem) +
+                (begun ? QStringLiteral("\r\nBRELUNE s'arrête : la restauration sera terminée "
+                                        "à son prochain démarrage.")
+                       : QString()),
+            kCaption, Icon::Critical, Buttons::Ok);
+        // Half-done, the files must not be used before a start finishes the work.
+        if (begun && ctx.endProgram)
+            ctx.endProgram();
+        return false;
     }
     return true;
 }

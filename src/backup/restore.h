@@ -22,8 +22,9 @@ bool restaure_Click(RunContext& ctx);
 // not, in French, when it could not; the current files are then as they were.
 std::optional<QString> restoreFiles(const RunContext& ctx, const BookBackup& backup);
 
-// Finishes a restore that a crash cut short, or clears what one left before
-// it began. Run at start-up, before the data files are used.
-void finishRestore(const RunContext& ctx);
+// Finishes a restore under way (one a crash cut short, at start-up, before
+// the data files are used), or clears what one left before it began. Why
+// not, when it could not: the files must then not be used.
+std::optional<QString> finishRestore(const RunContext& ctx);
 
 } // namespace brelune

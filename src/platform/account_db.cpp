@@ -568,7 +568,9 @@ void AccountDb::backupTo(const QString& target) const {
         auto source = open(path_, SQLite::OPEN_READWRITE);
         checkSchema(source);
         auto into = open(copy.path(), SQLite::OPEN_READWRITE);
-        SQLite::Backup(into, source).executeStep();
+        // A copy the engine could not finish (the book locked meanwhile) is no backup.
+        if (SQLite::Backup(into, source).executeStep() != SQLITE_DONE)
+            throw AccountDbError(QStringLiteral("la base est occupée par un autre programme"));
     });
     if (const auto problem = copy.commit(0600))
         throw AccountDbError(*problem);

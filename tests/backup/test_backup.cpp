@@ -118,7 +118,7 @@ private slots:
             b.menu("restaure");
         }
         QStringList expected{"choose|Restaurer une sauvegarde|Choisissez la sauvegarde à "
-                             "restaurer :|04/12/2003 — 1 opérations — Réel : -40,00€ — "
+                             "restaurer :|04/12/2003 — 1 opération — Réel : -40,00€ — "
                              "Bancaire : 0,00€/[03/12/2003 — illisible]",
                              msg("Restaurer une sauvegarde", "question", "YesNo",
                                  "Remplacer le livre et les ventilations par la sauvegarde du "
