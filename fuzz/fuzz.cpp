@@ -197,7 +197,7 @@ void statement(Input in) {
     };
     if (const auto m = readStatementAmount(QString::fromUtf8(bytes.left(64))))
         writtenBack(*m);
-    for (const auto reader : {readQif, readCsv}) {
+    for (const auto reader : {readQif, readCsv, readOfx}) {
         try {
             for (const StatementLine& line : reader(bytes).lines) {
                 CHECK(line.date.isValid());
