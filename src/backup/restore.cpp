@@ -90,7 +90,8 @@ std::optional<QString> restoreFiles(const RunContext& ctx, const BookBackup& bac
     }
     // The current pair, so that the restore can itself be undone; never over an earlier one.
     QDateTime when(ctx.clock.today(), ctx.clock.now());
-    while (QFile::exists(folder + u'/' + backupBookName(when)))
+    while (QFile::exists(folder + u'/' + backupBookName(when)) ||
+           QFile::exists(folder + u'/' + backupIniName(when)))
         when = when.addSecs(1);
     const QString savedBook = folder + u'/' + backupBookName(when);
     try {
@@ -115,7 +116,7 @@ std::optional<QString> restoreFiles(const RunContext& ctx, const BookBackup& bac
 
 std::optional<QString> finishRestore(const RunContext& ctx) {
     QFile note(notePath(ctx));
-    if (!note.exists()) {
+    if (!QFileInfo(note).isFile()) {
         // No restore under way: what one left before its note is no use.
         QFile::remove(stagedBesides(ctx.iniPath()));
         QFile::remove(stagedBesides(ctx.programDir + QStringLiteral("/PTcomptes.mdb")));
@@ -169,7 +170,7 @@ bool restaure_Click(RunContext& ctx) {
                             kCaption, Icon::Question, Buttons::YesNo) != Answer::Yes)
         return false;
     if (const auto problem = restoreFiles(ctx, backup)) {
-        const bool begun = QFile::exists(notePath(ctx));
+        const bool begun = QFileInfo(notePath(ctx)).isFile();
         ctx.dialogs.message(
             QStringLiteral("La sauvegarde n'a pas pu être restaurée : %1.").arg(*problem) +
                 (begun ? QStringLiteral("\r\nBRELUNE s'arrête : la restauration sera terminée "
