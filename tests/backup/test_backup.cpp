@@ -142,6 +142,45 @@ private slots:
         QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files | QDir::Hidden).join(' '),
                  "PTcomptes.mdb ptconte.ini");
     }
+
+    // A restore a crash cut short after its note: the next start finishes it, a journal left by
+    // the book replaced played on nothing; with the book's folder gone, the start is refused.
+    void pending() {
+        for (const bool folderGone : {false, true}) {
+            TestRun run;
+            run.createBook({"1 12.5 CB"}, "-12.5 0");
+            run.ctx.filesLocated = false;
+            const QByteArray ini = contents(run.iniPath());
+            const QString book = folderGone ? run.dir.filePath("cle/PTcomptes.mdb") : run.dbPath();
+            QDir().mkdir(backupFolder(run.ctx));
+            writeFile(run.dir.filePath(".ptconte.ini.restauration"), "[v]\r\n");
+            QVERIFY(QFile::copy(run.dbPath(), run.dir.filePath(".PTcomptes.mdb.restauration")));
+            run.addRow("2003-12-02", "2", "CB"); // the book replaced differs from the restored
+            writeFile(backupFolder(run.ctx) + "/restauration",
+                      QStringList{run.dir.filePath(".PTcomptes.mdb.restauration"), book,
+                                  run.dir.filePath(".ptconte.ini.restauration"), run.iniPath(), ""}
+                          .join('\n')
+                          .toUtf8());
+            writeFile(run.dbPath() + "-journal", "x"); // left by a writer of the book replaced
+            // Finished before anything reads the book: the journal is not the restored book's.
+            if (!folderGone)
+                QVERIFY(!finishRestore(run.ctx) && !QFile::exists(run.dbPath() + "-journal"));
+            Frmcompte frame(run.ctx);
+            QCOMPARE(frame.Form_Load(), !folderGone);
+            QCOMPARE(run.shown().join(""),
+                     folderGone ? msg("BRELUNE", "critical", "OK",
+                                      "La restauration commencée n'a pas pu être terminée : un "
+                                      "dossier du chemin est introuvable.\r\nBRELUNE ne peut pas "
+                                      "démarrer.")
+                                : "");
+            if (!folderGone) // the book restored, whole, and its ini
+                QCOMPARE(run.rows().toUtf8() + run.soldes().toUtf8() + contents(run.iniPath()),
+                         "2003-12-01 12.5 CB-12.5 0[v]\r\n");
+            else // nothing touched
+                QVERIFY(contents(run.iniPath()) == ini &&
+                        QFile::exists(run.dir.filePath(".PTcomptes.mdb.restauration")));
+        }
+    }
 };
 
 QTEST_MAIN(TestBackup)
