@@ -218,6 +218,9 @@ private slots:
             QVERIFY(process.waitForFinished(10000));
             QVERIFY2(process.exitStatus() == QProcess::CrashExit, process.readAllStandardError());
             QVERIFY(!finishRestore(run.ctx));
+            // Nothing left of the copies the kill cut short.
+            for (const QString& folder : {run.dir.path(), run.dir.filePath("sauvegardes")})
+                QCOMPARE(QDir(folder).entryList({".*"}, QDir::Files | QDir::Hidden).join(" "), "");
             QCOMPARE(run.db().execAndGet("PRAGMA integrity_check").getString(), "ok");
             const QString day = run.rows().section(' ', 1, 1); // the day its amount tells
             QCOMPARE(contents(run.iniPath()),

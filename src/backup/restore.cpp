@@ -4,8 +4,10 @@
 #include "platform/safe_file.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTime>
 #include <cerrno>
 #include <cstdio>
@@ -34,6 +36,15 @@ std::optional<QString> moveInPlace(const QString& from, const QString& to) {
     return std::nullopt;
 }
 
+// A backup's day, and its time when it was made before a restore.
+QString madeOn(const BookBackup& b, const Locale& locale) {
+    QString when = locale.formatDate(b.day);
+    if (b.stamp.size() > 10)
+        when += QStringLiteral(" à ") +
+                QTime::fromString(b.stamp.mid(11), QStringLiteral("HHmmss")).toString();
+    return when;
+}
+
 // A backup as the list shows it; nothing when it cannot be restored.
 std::optional<QString> described(const BookBackup& b, const Locale& locale) {
     if (!QFileInfo(b.ini).isFile())
@@ -44,16 +55,26 @@ std::optional<QString> described(const BookBackup& b, const Locale& locale) {
             return m ? m->eurosTight(locale.decimal()) : QString();
         };
         const Soldes balances = soldes.value_or(Soldes());
-        QString when = locale.formatDate(b.day);
-        if (b.stamp.size() > 10) // made before a restore: its time too
-            when += QStringLiteral(" à ") +
-                    QTime::fromString(b.stamp.mid(11), QStringLiteral("HHmmss")).toString();
+        const QString when = madeOn(b, locale);
         return QStringLiteral("%1 — %2 opération%3 — Réel : %4 — Bancaire : %5")
             .arg(when, QString::number(count), count > 1 ? QStringLiteral("s") : QString(),
                  field(balances.reel), field(balances.bancaire));
     } catch (const AccountDbError&) {
         return std::nullopt;
     }
+}
+
+// With no restore under way, what one staged, and the temporary files of the copies it was
+// writing when it was cut short, are no use. One program at a time uses the folder, so none of
+// them is being written.
+void sweepLeftovers(const RunContext& ctx) {
+    static const QRegularExpression leftover(
+        QStringLiteral("^\\.\\.?(PTcomptes(-[-0-9]+)?\\.mdb|ptconte(-[-0-9]+)?\\.ini|restauration)"
+                       "(\\.restauration|(\\.restauration)?\\.[A-Za-z0-9]{6}(-journal)?)$"));
+    for (const QString& folder : {ctx.programDir, backupFolder(ctx)})
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+            if (leftover.match(name).hasMatch())
+                QFile::remove(folder + u'/' + name);
 }
 
 } // namespace
@@ -117,9 +138,7 @@ std::optional<QString> restoreFiles(const RunContext& ctx, const BookBackup& bac
 std::optional<QString> finishRestore(const RunContext& ctx) {
     QFile note(notePath(ctx));
     if (!QFileInfo(note).isFile()) {
-        // No restore under way: what one left before its note is no use.
-        QFile::remove(stagedBesides(ctx.iniPath()));
-        QFile::remove(stagedBesides(ctx.programDir + QStringLiteral("/PTcomptes.mdb")));
+        sweepLeftovers(ctx);
         return std::nullopt;
     }
     if (!note.open(QIODevice::ReadOnly))
@@ -141,6 +160,7 @@ std::optional<QString> finishRestore(const RunContext& ctx) {
     }
     QFile::remove(notePath(ctx));
     syncFolderOf(notePath(ctx));
+    sweepLeftovers(ctx);
     return std::nullopt;
 }
 
@@ -155,7 +175,7 @@ bool restaure_Click(RunContext& ctx) {
     QList<bool> usable;
     for (const BookBackup& b : backups) {
         const auto text = described(b, ctx.locale);
-        items << text.value_or(ctx.locale.formatDate(b.day) + QStringLiteral(" — illisible"));
+        items << text.value_or(madeOn(b, ctx.locale) + QStringLiteral(" — illisible"));
         usable << text.has_value();
     }
     const auto chosen = ctx.dialogs.choose(QStringLiteral("Choisissez la sauvegarde à restaurer :"),
