@@ -10,7 +10,9 @@ if(failed OR NOT deb)
   message(FATAL_ERROR "cpack failed:\n${log}")
 endif()
 execute_process(COMMAND dpkg-deb -c ${deb} OUTPUT_VARIABLE listing COMMAND_ERROR_IS_FATAL ANY)
-foreach(path usr/bin/brelune usr/share/brelune/brelune.hlp usr/share/applications/brelune.desktop
+foreach(path usr/bin/brelune usr/share/brelune/brelune.hlp usr/share/applications/org.example.brelune.desktop
+             usr/share/man/man1/brelune.1.gz usr/share/doc/brelune/changelog.gz
+             usr/share/doc/brelune/copyright usr/share/metainfo/org.example.brelune.metainfo.xml
              usr/share/icons/hicolor/scalable/apps/brelune.svg
              usr/share/icons/hicolor/48x48/apps/brelune.png
              usr/share/icons/hicolor/128x128/apps/brelune.png)
@@ -31,3 +33,10 @@ foreach(library libqt6widgets6 libqt6printsupport6 libsqlite3-0)
   endif()
 endforeach()
 message(STATUS "${deb}: ${depends}")
+# What a distribution checks: lintian finds no error and no warning.
+execute_process(COMMAND lintian --fail-on error,warning --tag-display-limit 0 ${deb}
+                RESULT_VARIABLE failed OUTPUT_VARIABLE said ERROR_VARIABLE said)
+if(failed)
+  message(FATAL_ERROR "lintian:\n${said}")
+endif()
+message(STATUS "lintian: ${said}")

@@ -101,6 +101,35 @@ QString helpFileFor(const QString& programDir) {
     return beside;
 }
 
+std::optional<CommandLineAnswer> commandLineAnswer(const QStringList& args) {
+    static const QString usage = QStringLiteral(
+        "Usage : brelune [--dossier CHEMIN]\n"
+        "        brelune --help | --version\n"
+        "Tient le livre de compte bancaire d'une personne.\n\n"
+        "  --dossier CHEMIN  garde les fichiers de données (PTcomptes.mdb, ptconte.ini)\n"
+        "                    dans le dossier CHEMIN\n"
+        "  --help            affiche cette aide\n"
+        "  --version         affiche la version\n");
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == kOption) {
+            ++i; // its folder, whatever it looks like
+        } else if (args[i] == QLatin1String("--help") || args[i] == QLatin1String("-h")) {
+            return CommandLineAnswer{usage, true, 0};
+        } else if (args[i] == QLatin1String("--version")) {
+            return CommandLineAnswer{QStringLiteral("BRELUNE %1.%2.%3\n")
+                                         .arg(BRELUNE_VERSION_MAJOR)
+                                         .arg(BRELUNE_VERSION_MINOR)
+                                         .arg(BRELUNE_VERSION_PATCH),
+                                     true, 0};
+        } else if (args[i].startsWith(QLatin1String("--")) && !args[i].startsWith(kOption + u'=')) {
+            // Single-dash options are the window system's (-platform...), read by Qt.
+            return CommandLineAnswer{
+                QStringLiteral("Option inconnue : « %1 ».\n").arg(args[i]) + usage, false, 2};
+        }
+    }
+    return std::nullopt;
+}
+
 StartFolders startFolders(const QStringList& args, const QString& programDir) {
     StartFolders start;
     QString dossier;

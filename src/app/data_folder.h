@@ -42,6 +42,17 @@ struct StartFolders {
     QString problem;  // when not empty, the message to show before the run ends
 };
 
+// What the command line (the program's name first) asks before any window
+// or display: the usage (--help), the version (--version) or, for an unknown
+// long option, the usage as a refusal; the text, where it goes and the exit
+// status. Nothing when the program is to start.
+struct CommandLineAnswer {
+    QString text;
+    bool toStandardOutput;
+    int status;
+};
+std::optional<CommandLineAnswer> commandLineAnswer(const QStringList& args);
+
 // From the command line (the program's name first), the environment and the
 // program's folder; the data folder made ready.
 StartFolders startFolders(const QStringList& args, const QString& programDir);

@@ -6,11 +6,21 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
+    // --help and --version answer without a display, before Qt looks for one.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (const auto answer = brelune::commandLineAnswer(args)) {
+        std::fputs(answer->text.toLocal8Bit().constData(),
+                   answer->toStandardOutput ? stdout : stderr);
+        return answer->status;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("BRELUNE"));
-    QApplication::setDesktopFileName(QStringLiteral("brelune"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.brelune"));
     QIcon icon;
     for (const char* size : {"48", "128"})
         icon.addFile(QStringLiteral(":/brelune-%1.png").arg(QLatin1String(size)));

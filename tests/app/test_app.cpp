@@ -273,6 +273,33 @@ private slots:
                      QStringList());
     }
 
+    // What the command line answers before any window: "out|status|first line", or nothing.
+    void commandLine_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("answer");
+        const QString usage = "Usage : brelune [--dossier CHEMIN]";
+        QTest::newRow("help") << "--dossier x --help"
+                              << "out|0|" + usage;
+        QTest::newRow("version") << "--version"
+                                 << "out|0|BRELUNE 2.1.0";
+        QTest::newRow("a folder named like an option") << "--dossier --help"
+                                                       << "";
+        QTest::newRow("unknown") << "--aide"
+                                 << "err|2|Option inconnue : « --aide ».";
+        QTest::newRow("the window system's") << "-platform offscreen --dossier=x"
+                                             << "";
+    }
+    void commandLine() {
+        QFETCH(QString, args);
+        QFETCH(QString, answer);
+        const auto got = commandLineAnswer(("brelune " + args).split(' '));
+        QCOMPARE(
+            got ? QString("%1|%2|").arg(got->toStandardOutput ? "out" : "err").arg(got->status) +
+                      got->text.section('\n', 0, 0)
+                : "",
+            answer);
+    }
+
     // One running BRELUNE a data folder: a second start is told and ends; the lock of a killed
     // run, or of a run in another folder, stands in no one's way. No file is made for it.
     void oneRunAFolder() {
