@@ -112,6 +112,7 @@ void Ventilation::buildControls() {
     label1_ = make<QLabel>(frame2_, "Label1", twipsRect(0, 240, 975, 255));
     label1_->setText(QStringLiteral("  à ventiller :"));
     text1_ = textBox(frame2_, "Text1", twipsRect(960, 240, 975, 375));
+    text1_->setAccessibleName(QStringLiteral("Montant à ventiler"));
     new AmountBoxFilter(text1_, [this](int& key) { Text1_KeyPress(key); });
     command1_ =
         button(frame2_, "Command1", QStringLiteral("C'est bon"), twipsRect(2040, 240, 1095, 375));
@@ -121,6 +122,7 @@ void Ventilation::buildControls() {
                     twipsRect(1680, 1440, 3255, 1215));
     label2_ = make<QLabel>(frame3_, "Label2", twipsRect(120, 240, 0, 0));
     text2_ = textBox(frame3_, "Text2", twipsRect(240, 720, 1815, 375));
+    text2_->setAccessibleName(QStringLiteral("Nouveau nom de la ventilation"));
     command2_ = button(frame3_, "Command2", QStringLiteral("O.K."), twipsRect(2400, 720, 615, 375));
     connect(command2_, &QPushButton::clicked, this, &Ventilation::Command2_Click);
 
@@ -136,16 +138,16 @@ void Ventilation::buildControls() {
 }
 
 void Ventilation::buildMenu() {
-    QMenu* fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
+    QMenu* fichier = menuBar()->addMenu(QStringLiteral("&Fichier"));
     fichier->setObjectName(QStringLiteral("mnfich"));
-    connect(addMenuItem(fichier, "menu_aide", QStringLiteral("Aide")), &QAction::triggered, this,
-            [this] { showHelpFile(ctx_); });
+    connect(addMenuItem(fichier, "menu_aide", QStringLiteral("Aide"), kHelpKey),
+            &QAction::triggered, this, [this] { showHelpFile(ctx_); });
     addMenuSeparator(fichier, "trait1");
-    connect(addMenuItem(fichier, "menimprim", QStringLiteral("Imprimer")), &QAction::triggered,
-            this, &Ventilation::menimprim_Click);
+    connect(addMenuItem(fichier, "menimprim", QStringLiteral("Imprimer"), kPrintKey),
+            &QAction::triggered, this, &Ventilation::menimprim_Click);
     addMenuSeparator(fichier, "trait2");
-    connect(addMenuItem(fichier, "mnquit", QStringLiteral("Quitter")), &QAction::triggered, this,
-            &Ventilation::mnquit_Click);
+    connect(addMenuItem(fichier, "mnquit", QStringLiteral("Quitter"), kQuitKey),
+            &QAction::triggered, this, &Ventilation::mnquit_Click);
 }
 
 void Ventilation::setToolTips() {

@@ -38,24 +38,24 @@ Frmcompte::~Frmcompte() {
 }
 
 void Frmcompte::buildMenus() {
-    QMenu* fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
+    QMenu* fichier = menuBar()->addMenu(QStringLiteral("&Fichier"));
     fichier->setObjectName(QStringLiteral("menu"));
     connect(addMenuItem(fichier, "Sréel", QStringLiteral("Modif solde réel")), &QAction::triggered,
             view_, &RegisterView::Sreel_Click);
     connect(addMenuItem(fichier, "Sbanc", QStringLiteral("Modif solde bancaire")),
             &QAction::triggered, view_, &RegisterView::Sbanc_Click);
     addMenuSeparator(fichier, "tr");
-    connect(addMenuItem(fichier, "inprim", QStringLiteral("Impression")), &QAction::triggered, this,
-            &Frmcompte::inprim_Click);
+    connect(addMenuItem(fichier, "inprim", QStringLiteral("Impression"), kPrintKey),
+            &QAction::triggered, this, &Frmcompte::inprim_Click);
     connect(addMenuItem(fichier, "exporte", QStringLiteral("Exporter en CSV...")),
             &QAction::triggered, this, &Frmcompte::exporte_Click);
     connect(addMenuItem(fichier, "restaure", QStringLiteral("Restaurer une sauvegarde...")),
             &QAction::triggered, this, &Frmcompte::restaure_Click);
     addMenuSeparator(fichier, "trait");
-    connect(addMenuItem(fichier, "quit", QStringLiteral("Quitter")), &QAction::triggered, this,
-            &Frmcompte::quit_Click);
+    connect(addMenuItem(fichier, "quit", QStringLiteral("Quitter"), kQuitKey), &QAction::triggered,
+            this, &Frmcompte::quit_Click);
 
-    QMenu* util = menuBar()->addMenu(QStringLiteral("Utilitaire"));
+    QMenu* util = menuBar()->addMenu(QStringLiteral("&Utilitaire"));
     util->setObjectName(QStringLiteral("util"));
     connect(addMenuItem(util, "poin", QStringLiteral("Pointage")), &QAction::triggered, this,
             &Frmcompte::poin_Click);
@@ -69,7 +69,7 @@ void Frmcompte::buildMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
     help->setObjectName(QStringLiteral("Comment"));
-    connect(addMenuItem(help, "helpp", QStringLiteral("aide")), &QAction::triggered, this,
+    connect(addMenuItem(help, "helpp", QStringLiteral("aide"), kHelpKey), &QAction::triggered, this,
             &Frmcompte::helpp_Click);
     connect(addMenuItem(help, "cesqui", QStringLiteral("A propos")), &QAction::triggered, this,
             &Frmcompte::cesqui_Click);

@@ -57,16 +57,17 @@ void centreOnScreen(QWidget* window) {
     window->move(frame.topLeft());
 }
 
-QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption) {
+QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption,
+                     const QKeySequence& shortcut) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QString::fromUtf8(name));
+    action->setShortcut(shortcut);
     return action;
 }
 
 void addMenuSeparator(QMenu* menu, const char* name) {
     QAction* separator = menu->addSeparator();
     separator->setObjectName(QString::fromUtf8(name));
-    separator->setText(QStringLiteral("-"));
 }
 
 void pressedByEnter(QAbstractButton* button) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QKeySequence>
 #include <QPalette>
 #include <QString>
 
@@ -27,8 +28,13 @@ inline constexpr Qt::WindowFlags kSideWindowFlags = Qt::Window | Qt::CustomizeWi
 void centreOnScreen(QWidget* window);
 
 // A menu item or separator with the object name the handlers and tests know
-// it by; a separator's text is "-".
-QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption);
+// it by; a separator is drawn as a line.
+QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption,
+                     const QKeySequence& shortcut = {});
+// The usual keys: Ctrl+P prints, Ctrl+Q quits, F1 shows the help.
+inline const QKeySequence kPrintKey(Qt::CTRL | Qt::Key_P);
+inline const QKeySequence kQuitKey(Qt::CTRL | Qt::Key_Q);
+inline const QKeySequence kHelpKey(Qt::Key_F1);
 void addMenuSeparator(QMenu* menu, const char* name);
 
 // Enter and keypad Enter press the button while it has the focus, as Space

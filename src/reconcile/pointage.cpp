@@ -43,6 +43,7 @@ void Pointage::buildControls() {
 
     text1_ = new QLineEdit(this);
     text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setAccessibleName(QStringLiteral("Montant recherché"));
     text1_->setGeometry(twipsRect(1080, 330, 1215, 285));
     paint(text1_, QPalette::Base, kLightCyan);
     text1_->installEventFilter(this);
@@ -61,6 +62,7 @@ void Pointage::buildControls() {
 
     list1_ = new LineList(this);
     list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setAccessibleName(QStringLiteral("Opérations trouvées"));
     list1_->setGeometry(twipsRect(120, 1440, 4455, 1230));
     paint(list1_, QPalette::Base, kLightCyan);
     connect(list1_, &LineList::lineSelected, this, &Pointage::List1_Click);

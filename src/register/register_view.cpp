@@ -55,6 +55,7 @@ void RegisterView::buildControls() {
 
     combo1_ = new QComboBox(this);
     combo1_->setObjectName(QStringLiteral("Combo1"));
+    combo1_->setAccessibleName(QStringLiteral("Date"));
     combo1_->setEditable(true);
     combo1_->setInsertPolicy(QComboBox::NoInsert);
     combo1_->setCompleter(nullptr); // what is typed is what is stored
@@ -62,12 +63,14 @@ void RegisterView::buildControls() {
 
     text1_ = new QLineEdit(this);
     text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setAccessibleName(QStringLiteral("Montant"));
     text1_->setToolTip(QStringLiteral(
         "Champ de montant : ne tapez que des chiffres. Séparateur décimal : le POINT"));
     new AmountBoxFilter(text1_, [this](int& key) { Text1_KeyPress(key); });
 
     combo2_ = new QComboBox(this);
     combo2_->setObjectName(QStringLiteral("Combo2"));
+    combo2_->setAccessibleName(QStringLiteral("Payement"));
     combo2_->setEditable(true);
     combo2_->setInsertPolicy(QComboBox::NoInsert);
     combo2_->setCompleter(nullptr); // "RE" must not become "Rent", money coming in
@@ -89,6 +92,7 @@ void RegisterView::buildControls() {
 
     list1_ = new LineList(this);
     list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setAccessibleName(QStringLiteral("Opérations en cours"));
     list1_->setFont(QFont(QStringLiteral("Arial")));
     list1_->setToolTip(QStringLiteral("Champs de la base de données."));
     connect(list1_, &LineList::lineSelected, this, &RegisterView::List1_Click);

@@ -68,6 +68,7 @@ Releve::Releve(RunContext& context, const QString& path, Statement statement)
     label1_->setWordWrap(true);
     table1_ = new QTableWidget(0, Columns, this);
     table1_->setObjectName(QStringLiteral("Table1"));
+    table1_->setAccessibleName(QStringLiteral("Lignes du relevé"));
     table1_->setHorizontalHeaderLabels({QStringLiteral("Pointer"), QStringLiteral("Date"),
                                         QStringLiteral("Libellé"), QStringLiteral("Montant"),
                                         QStringLiteral("Opération du livre"),

@@ -352,11 +352,11 @@ private slots:
              "Label1_1:0,00€|Solde REEL en francs : 0,00 F", "Label1_2:Bancaire : |",
              "Label1_3:0,00€|Solde BANCAIRE en francs : 0,00 F",
              "Label1_4:Bon|Les comptes sont bons",
-             "menu=Fichier: Sréel=Modif solde réel Sbanc=Modif solde bancaire [tr=-] "
+             "menu=&Fichier: Sréel=Modif solde réel Sbanc=Modif solde bancaire [tr=] "
              "inprim=Impression exporte=Exporter en CSV... restaure=Restaurer une sauvegarde... "
-             "[trait=-] quit=Quitter",
-             "util=Utilitaire: poin=Pointage releve=Relevé bancaire... Suppress=Suppression "
-             "[trait1=-] "
+             "[trait=] quit=Quitter",
+             "util=&Utilitaire: poin=Pointage releve=Relevé bancaire... Suppress=Suppression "
+             "[trait1=] "
              "mencomptventil=Ventilation",
              "Comment=?: helpp=aide cesqui=A propos"});
         row("reconciliation", "poin>Pointage",
@@ -386,7 +386,7 @@ private slots:
              "Image1_1:|Contrairement aux idées reçues : la vie vaut la peine d'etre vécue",
              "Image1_2:|De toute façon : Après la pluie vient le beau temps ! Mais pas pour tout "
              "le monde !!!",
-             "mnfich=Fichier: menu_aide=Aide [trait1=-] menimprim=Imprimer [trait2=-] "
+             "mnfich=&Fichier: menu_aide=Aide [trait1=] menimprim=Imprimer [trait2=] "
              "mnquit=Quitter"});
         row("about", "cesqui>Dialog",
             {"A propos de BRELUNE", "Label1:BRELUNE|Version 2.10",
@@ -414,6 +414,27 @@ private slots:
             if (!line.contains('='))
                 controls << line.section(':', 0, 0);
         QCOMPARE(texts(shown, controls), expected);
+        // A screen reader names every control that takes the focus or shows data; a picture
+        // says nothing.
+        QStringList unnamed;
+        const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* a) {
+            const QAccessible::Role role = a->role();
+            const bool data = role == QAccessible::List || role == QAccessible::Table ||
+                              role == QAccessible::EditableText || role == QAccessible::ComboBox;
+            // A combo box's own name (on Linux the interface gives its current text in its
+            // place, and a label tied to it says what it is).
+            const auto* widget = qobject_cast<const QWidget*>(a->object());
+            const QString name = role == QAccessible::ComboBox && widget
+                                     ? widget->accessibleName()
+                                     : a->text(QAccessible::Name);
+            if (name.isEmpty() && !a->state().invisible && (a->state().focusable || data) &&
+                role != QAccessible::Graphic && a->object() && !a->object()->objectName().isEmpty())
+                unnamed << a->object()->objectName();
+            for (int i = 0; i < a->childCount(); ++i)
+                walk(a->child(i));
+        };
+        walk(QAccessible::queryAccessibleInterface(const_cast<QWidget*>(shown)));
+        QCOMPARE(unnamed.join(" "), "");
     }
 
     // The decorative pictures as they are drawn: a colour at a point of each, "x,y=red,green,blue".
