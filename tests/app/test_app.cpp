@@ -435,6 +435,13 @@ private slots:
         };
         walk(QAccessible::queryAccessibleInterface(const_cast<QWidget*>(shown)));
         QCOMPARE(unnamed.join(" "), "");
+        // Whatever a click can focus, Tab reaches too (an option, through its group's arrows).
+        QStringList clickOnly;
+        for (const QWidget* w : shown->findChildren<QWidget*>())
+            if (w->isVisible() && (w->focusPolicy() & Qt::ClickFocus) &&
+                !(w->focusPolicy() & Qt::TabFocus) && !qobject_cast<const QRadioButton*>(w))
+                clickOnly << w->objectName() + '(' + w->metaObject()->className() + ')';
+        QCOMPARE(clickOnly.join(" "), "");
     }
 
     // The decorative pictures as they are drawn: a colour at a point of each, "x,y=red,green,blue".
