@@ -6,6 +6,7 @@
 #include "platform/help_viewer.h"
 #include "reconcile/pointage.h"
 #include "register/line_list.h"
+#include "statements/releve.h"
 #include "support.h"
 
 #include <filesystem>
@@ -63,6 +64,9 @@ QStringList texts(const QWidget* window, const QStringList& names) {
                 text += ' ' + combo->itemText(item);
         if (const auto* list = qobject_cast<const LineList*>(w))
             text = list->lines().join('/');
+        if (const auto* table = qobject_cast<const QTableWidget*>(w))
+            for (int c = 0; c < table->columnCount(); ++c)
+                text += (c ? "/" : "") + table->horizontalHeaderItem(c)->text();
         out << name + ':' + text.replace("\r\n", "/").left(text.size() > 200 ? 70 : -1) + '|' +
                    w->toolTip();
     }
@@ -393,6 +397,11 @@ private slots:
              "Label2:Version 2.10 --  Le petit logiciel/de Gestion bancaire|",
              "OKButton:OK|Quitter cette fenetre"});
         row("help", "helpp>aide", {"BRELUNE - Aide"});
+        row("statement", "releve>Releve",
+            {"Relevé bancaire", "Label1:Relevé « releve.csv » du 01/12/2003 au 01/12/2003|",
+             "Table1:Pointer/Date/Libellé/Montant/Opération du livre/Payement|",
+             "Label2:Lignes cochées : 0. Solde bancaire : 0,00 € ; après pointage : 0,00 €|",
+             "Command1:Pointer la sélection|", "Command2:Sortir du relevé|"});
     }
     void windowTexts() {
         QFETCH(QString, window);
@@ -402,6 +411,9 @@ private slots:
             run.createBook();
             run.ctx.help = &help;
             writeFile(run.ctx.helpFile, "<p>Aide</p>");
+            writeFile(run.dir.filePath("releve.csv"),
+                      "Date;Libellé;Montant\n01/12/2003;FRAIS;-1\n");
+            run.dialogs.script({run.dir.filePath("releve.csv")}); // the statement chosen
         });
         if (window[0] != '>')
             b.menu(qPrintable(window.section('>', 0, 0)));
@@ -409,6 +421,7 @@ private slots:
         for (const QWidget* w : windows<QWidget>())
             shown = w->objectName() == window.section('>', 1) ? w : shown;
         QVERIFY(shown);
+        const auto closed = qScopeGuard([] { qDeleteAll(windows<Releve>()); });
         QStringList controls;
         for (const QString& line : expected.mid(1))
             if (!line.contains('='))

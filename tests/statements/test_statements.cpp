@@ -94,16 +94,7 @@ private slots:
                                "d'en-tête ne nomme les colonnes Date, Libellé et Montant (ou "
                                "Débit et Crédit).")};
         QTest::newRow("read") << QByteArray("Date;Libellé;Montant\n01/12/2003;FRAIS;-1,5\n")
-                              << QStringList{"Relevé bancaire",
-                                             "Label1:Relevé « releve.csv » du 01/12/2003 au "
-                                             "01/12/2003",
-                                             "Pointer|Date|Libellé|Montant|Opération du "
-                                             "livre|Payement",
-                                             "|01/12/2003|FRAIS|-1,50 €|à saisir|FRAIS",
-                                             "Label2:Lignes cochées : 0. Solde bancaire : 0,00 € "
-                                             "; après pointage : 0,00 €",
-                                             "Command1:Pointer la sélection",
-                                             "Command2:Sortir du relevé"};
+                              << QStringList{"|01/12/2003|FRAIS|-1,50 €|à saisir|FRAIS"};
     }
     void choosing() {
         QFETCH(QByteArray, file);
@@ -121,16 +112,8 @@ private slots:
                          "*.csv *.txt);;Tous les fichiers (*)||$DIR"};
         const Releve* w = windows<Releve>().value(0);
         QCOMPARE(b.frame.isVisible(), !w);
-        if (w) {
-            seen << w->windowTitle();
-            const auto* table = child<QTableWidget>(w, "Table1");
-            QStringList headers;
-            for (int c = 0; c < table->columnCount(); ++c)
-                headers << table->horizontalHeaderItem(c)->text();
-            seen << "Label1:" + child<QLabel>(w, "Label1")->text() << headers.join('|')
-                 << tableRows(table) << "Label2:" + child<QLabel>(w, "Label2")->text();
-            for (const char* button : {"Command1", "Command2"})
-                seen << QString(button) + ':' + child<QPushButton>(w, button)->text();
+        if (w) { // its texts are in the application's table of windows
+            seen << tableRows(child<QTableWidget>(w, "Table1"));
             QTest::keyClick(const_cast<Releve*>(w), Qt::Key_Escape); // leaves, as the close box
             QVERIFY(b.frame.isVisible() && !w->isVisible());
         }
