@@ -146,14 +146,8 @@ void Frmcompte::mencomptventil_Click() {
 }
 
 void Frmcompte::inprim_Click() {
-    RegisterData data;
-    try {
-        data = AccountDb(ctx_.chemin_base).readRegister();
-    } catch (const AccountDbError& e) {
-        ctx_.showDbProblem(e, false); // nothing printed
-        return;
-    }
-    printAccountReport(ctx_, std::move(data));
+    if (auto data = ctx_.readBook()) // else nothing printed
+        printAccountReport(ctx_, std::move(*data));
 }
 
 void Frmcompte::exporte_Click() {

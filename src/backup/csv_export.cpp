@@ -83,13 +83,9 @@ QByteArray bookCsv(const RegisterData& data, const std::vector<VentilTexts>& cat
 }
 
 void exportBookCsv(const RunContext& ctx) {
-    RegisterData data;
-    try {
-        data = AccountDb(ctx.chemin_base).readRegister();
-    } catch (const AccountDbError& e) {
-        ctx.showDbProblem(e, false); // nothing written
-        return;
-    }
+    const auto data = ctx.readBook();
+    if (!data)
+        return; // nothing written
     // Categories read as defaults would be exported as if they were the user's.
     std::optional<VentilRefusal> problem;
     const std::vector<VentilTexts> categories = read_ventil(ctx, &problem);
@@ -103,7 +99,7 @@ void exportBookCsv(const RunContext& ctx) {
     if (path.isEmpty())
         return;
     // The whole book in clear: a new file is its user's alone.
-    if (const auto why = replaceFile(path, bookCsv(data, categories)))
+    if (const auto why = replaceFile(path, bookCsv(*data, categories)))
         ctx.dialogs.message(
             QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2.").arg(path, *why),
             kCaption, Icon::Critical, Buttons::Ok);

@@ -39,6 +39,17 @@ struct RunContext {
         dialogs.message(dbProblemText(chemin_base, error, wasWriting), QStringLiteral("BRELUNE"),
                         Icon::Critical, Buttons::Ok);
     }
+
+    // The whole book, for a command that only reads it; nothing when it
+    // cannot be read, the user told why.
+    std::optional<RegisterData> readBook() const {
+        try {
+            return AccountDb(chemin_base).readRegister();
+        } catch (const AccountDbError& e) {
+            showDbProblem(e, false);
+            return std::nullopt;
+        }
+    }
 };
 
 } // namespace brelune
