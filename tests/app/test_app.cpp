@@ -1,6 +1,5 @@
 // Start-up: the search for the two data files, the default ini file, the main window.
 #include "about/dialog.h"
-#include "allocation/strips.h"
 #include "allocation/ventilation.h"
 #include "app/data_folder.h"
 #include "platform/help_viewer.h"
@@ -455,39 +454,6 @@ private slots:
                 !(w->focusPolicy() & Qt::TabFocus) && !qobject_cast<const QRadioButton*>(w))
                 clickOnly << w->objectName() + '(' + w->metaObject()->className() + ')';
         QCOMPARE(clickOnly.join(" "), "");
-    }
-
-    // The decorative pictures as they are drawn: a colour at a point of each, "x,y=red,green,blue".
-    void pictures_data() {
-        QTest::addColumn<QString>("picture"); // "strip K" of the allocation window, or "stones"
-        QTest::addColumn<QString>("pixels");
-        // A sky from one colour to another, a spark, no outline above a hill, a drop, the sun.
-        QTest::newRow("sparks") << "strip 0"
-                                << "0,0=250,230,120 12,16=254,247,215";
-        QTest::newRow("hills") << "strip 1"
-                               << "12,21=150,210,248";
-        QTest::newRow("rain, then sun")
-            << "strip 2"
-            << "0,0=90,100,120 863,0=250,220,110 12,8=200,220,255 444,16=255,250,200";
-        // The grey band, the fourth stone's shade, the fifth stone's width.
-        QTest::newRow("stones") << "stones"
-                                << "0,0=150,150,150 78,8=111,101,91 106,8=148,138,128";
-    }
-    void pictures() {
-        QFETCH(QString, picture);
-        QFETCH(QString, pixels);
-        const Book b;
-        const QImage image = picture == "stones"
-                                 ? b.at<QLabel>("Image3")->pixmap().toImage()
-                                 : ventilationStrip(picture.section(' ', 1).toInt());
-        QStringList seen;
-        for (const QString& p : pixels.split(' ')) {
-            const QColor c = image.pixelColor(p.section(',', 0, 0).toInt(),
-                                              p.section('=', 0, 0).section(',', 1).toInt());
-            seen << p.section('=', 0, 0) +
-                        QString("=%1,%2,%3").arg(c.red()).arg(c.green()).arg(c.blue());
-        }
-        QCOMPARE(seen.join(' '), pixels);
     }
 
     // The language a run takes from the system (LC_ALL here): its dates and decimal separator.
