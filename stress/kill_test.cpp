@@ -117,32 +117,32 @@ int child(const QString& folder, qsizetype from) {
     return 1;
 }
 
-// Two days' backups, A and B, each a book and its ptconte.ini, in the folder's sauvegardes.
-std::vector<BookBackup> twoBackups(const QString& folder) {
-    QDir().mkpath(folder + "/sauvegardes");
-    for (const char* day : {"2003-12-01", "2003-12-02"}) {
-        TestRun pair;
-        pair.createBook({QString("1 %1 CB").arg(day + 8)});
-        AccountDb(pair.dbPath()).backupTo(folder + "/sauvegardes/PTcomptes-" + day + ".mdb");
-        writeFile(folder + "/sauvegardes/ptconte-" + day + ".ini", QByteArray("[v]\nday=") + day);
-    }
-    return listBackups(folder + "/sauvegardes");
-}
-
-// The child of a restore: restores one backup, then the other, without end.
+// The child of a restore: restores the folder's two oldest backups in turn, without end.
 int restoring(const QString& folder) {
     TestRun run;
     run.ctx.programDir = folder;
     run.ctx.chemin_base = folder + "/PTcomptes.mdb";
-    std::vector<BookBackup> backups = listBackups(folder + "/sauvegardes");
-    std::erase_if(backups, [](const BookBackup& b) { return b.stamp.size() > 10; }); // the days
+    const std::vector<BookBackup> backups = listBackups(folder + "/sauvegardes");
     std::puts("ready");
     std::fflush(stdout);
     for (std::size_t i = 0;; ++i)
-        if (const auto problem = restoreFiles(run.ctx, backups[i % 2])) {
+        if (const auto problem = restoreFiles(run.ctx, backups[backups.size() - 1 - i % 2])) {
             std::fputs(qPrintable(*problem), stderr);
             return 1;
         }
+}
+
+// Runs a child of this program with these arguments and kills it that many µs after it is ready;
+// false when it could not be killed so.
+bool killed(const QStringList& args, unsigned after) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel); // its reason, if it ends
+    process.start(QCoreApplication::applicationFilePath(), args);
+    if (!process.waitForReadyRead(10000))
+        return false;
+    QThread::usleep(after);
+    process.kill();
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::CrashExit;
 }
 
 } // namespace
@@ -171,15 +171,7 @@ private slots:
         qsizetype done = 0;     // commands completed so far
         unsigned window = 8000; // µs, widened while rounds end before any command (slow builds)
         for (int round = 0; round < rounds; ++round) {
-            QProcess process;
-            process.start(QCoreApplication::applicationFilePath(),
-                          {"--child", run.dir.path(), QString::number(done)});
-            QVERIFY(process.waitForReadyRead(10000));
-            QThread::usleep(random() % window);
-            process.kill();
-            QVERIFY(process.waitForFinished(10000));
-            QVERIFY2(process.exitStatus() == QProcess::CrashExit, process.readAllStandardError());
-
+            QVERIFY(killed({"--child", run.dir.path(), QString::number(done)}, random() % window));
             QCOMPARE(run.db().execAndGet("PRAGMA integrity_check").getString(), "ok");
             const QString state =
                 run.rows() + " / " + run.soldes() + " / " +
@@ -205,18 +197,20 @@ private slots:
     // pair, never a book of one day beside the other's ptconte.ini.
     void restoreKilled() {
         TestRun run;
-        twoBackups(run.dir.path());
+        QDir().mkpath(run.dir.filePath("sauvegardes"));
+        for (const char* day : {"2003-12-01", "2003-12-02"}) { // a book and its ptconte.ini each
+            TestRun pair;
+            pair.createBook({QString("1 %1 CB").arg(day + 8)});
+            AccountDb(pair.dbPath())
+                .backupTo(run.dir.filePath("sauvegardes/PTcomptes-") + day + ".mdb");
+            writeFile(run.dir.filePath("sauvegardes/ptconte-") + day + ".ini",
+                      QByteArray("[v]\nday=") + day);
+        }
         run.createBook();
         const QByteArray first = contents(run.iniPath());
         std::mt19937 random(11);
         for (int round = 0; round < rounds; ++round) {
-            QProcess process;
-            process.start(QCoreApplication::applicationFilePath(), {"--restoring", run.dir.path()});
-            QVERIFY(process.waitForReadyRead(10000));
-            QThread::usleep(random() % 20000);
-            process.kill();
-            QVERIFY(process.waitForFinished(10000));
-            QVERIFY2(process.exitStatus() == QProcess::CrashExit, process.readAllStandardError());
+            QVERIFY(killed({"--restoring", run.dir.path()}, random() % 20000));
             QVERIFY(!finishRestore(run.ctx));
             // Nothing left of the copies the kill cut short.
             for (const QString& folder : {run.dir.path(), run.dir.filePath("sauvegardes")})

@@ -1,7 +1,9 @@
-// Start-up: the search for the two data files, the default ini file, the main window.
+// Start-up: the search for the two data files, the default ini file, the main window; the day's
+// backups, and restoring one.
 #include "about/dialog.h"
 #include "allocation/ventilation.h"
 #include "app/data_folder.h"
+#include "backup/restore.h"
 #include "platform/help_viewer.h"
 #include "reconcile/pointage.h"
 #include "register/line_list.h"
@@ -13,6 +15,12 @@
 #include <unistd.h>
 using namespace brelune;
 using namespace brelune::test;
+
+// A start of the program on the run's files, the main window loaded.
+bool start(TestRun& run) {
+    run.ctx.filesLocated = false;
+    return Frmcompte(run.ctx).Form_Load();
+}
 
 const QString kDbOpen = "open|Recherche de la base de données|PTcomptes.mdb|PTcomptes.mdb|$DIR";
 const QString kIniOpen = "open|Recherche du fichier ini|ptconte.ini|ptconte.ini|$DIR";
@@ -445,8 +453,17 @@ private slots:
             for (int i = 0; i < a->childCount(); ++i)
                 walk(a->child(i));
         };
-        walk(QAccessible::queryAccessibleInterface(const_cast<QWidget*>(shown)));
+        QAccessibleInterface* top =
+            QAccessible::queryAccessibleInterface(const_cast<QWidget*>(shown));
+        walk(top);
         QCOMPARE(unnamed.join(" "), "");
+        if (auto* text = top->textInterface(); top->role() == QAccessible::Document) { // the help
+            int start, end;
+            QCOMPARE(text->textAtOffset(2, QAccessible::WordBoundary, &start, &end) +
+                         text->text(0, 99),
+                     "AideAide");
+        }
+        QCOMPARE(top->role() == QAccessible::Document, window.endsWith(">aide"));
         // Whatever a click can focus, Tab reaches too (an option, through its group's arrows).
         QStringList clickOnly;
         for (const QWidget* w : shown->findChildren<QWidget*>())
@@ -507,6 +524,161 @@ private slots:
         b.menu("quit");
         QCOMPARE(b.endCalls, 1);
         QCOMPARE(b.shown(), QStringList{kFaux});
+    }
+
+    // The about window, opened from the main window beside whatever holds its place.
+    void aboutWindow() {
+        Book b;
+        for (const char* holder : {"", "mencomptventil"}) {
+            if (*holder) // the main window gives its place: the about window stays
+                b.menu(holder);
+            b.menu("cesqui");
+            QCOMPARE(windows<Dialog>().size(), 1);
+        }
+        Dialog* d = windows<Dialog>()[0];
+        const auto* label1 = child<QLabel>(d, "Label1");
+        QCOMPARE(label1->font().family() + ' ' + QString::number(label1->font().pointSizeF()),
+                 "Arial 21.75");
+        QVERIFY(label1->font().bold() && !(d->windowFlags() & Qt::WindowMinMaxButtonsHint));
+        QCOMPARE(QList({d->palette().color(QPalette::Window),
+                        label1->palette().color(QPalette::WindowText)}),
+                 QList({QColor(255, 255, 192), QColor(0, 255, 0)}));
+        QVERIFY(child<QLabel>(d, "Image1")->pixmap().toImage().isGrayscale());
+        // Centred on the screen, the OK button alone taking the focus.
+        QCOMPARE(d->frameGeometry().center(), d->screen()->availableGeometry().center());
+        for (QWidget* w : d->findChildren<QWidget*>())
+            QVERIFY(w->focusPolicy() == Qt::NoFocus || w->objectName() == "OKButton");
+        // Closing it ends nothing, whichever window holds the main window's place.
+        QTimer::singleShot(0, d, [d] { child<QPushButton>(d, "OKButton")->click(); });
+        QTimer::singleShot(100, [] { QCoreApplication::exit(7); });
+        QCOMPARE(QApplication::exec(), 7);
+        QVERIFY(windows<Dialog>().isEmpty());
+        b.menu("poin"); // the reconciliation window in its place now
+        b.menu("cesqui");
+        QCOMPARE(windows<Dialog>().size(), 1);
+        // Enter or keypad Enter on OK presses it; Escape closes the window as its close box does.
+        for (auto [key, modifier] : {std::pair(Qt::Key_Return, Qt::NoModifier),
+                                     {Qt::Key_Enter, Qt::KeypadModifier},
+                                     {Qt::Key_Escape, Qt::NoModifier}}) {
+            b.menu("cesqui");
+            QTest::keyClick(child<QPushButton>(windows<Dialog>().value(0), "OKButton"), key,
+                            modifier);
+            QVERIFY(windows<Dialog>().isEmpty());
+        }
+    }
+
+    void dailyBackup() {
+        TestRun run;
+        run.createBook({"1 12.5 CB"}, "-12.5 0");
+        const QString folder = backupFolder(run.ctx), copy = folder + "/PTcomptes-2003-12-05.mdb";
+        // A file in the folder's place: told, and the program goes on.
+        writeFile(folder, "x");
+        QVERIFY(start(run));
+        QCOMPARE(run.shown(), {msg("BRELUNE", "exclamation", "OK",
+                                   "La sauvegarde du jour n'a pas pu être faite : un élément du "
+                                   "chemin n'est pas un dossier.")});
+        QFile::remove(folder);
+        // While another program changes the book: the book as committed, and ptconte.ini, both
+        // the user's alone.
+        SQLite::Database held(run.db());
+        held.exec("BEGIN IMMEDIATE; INSERT INTO En_cour VALUES ('2003-12-02', 1, 'CB')");
+        QVERIFY(start(run) && run.shown().isEmpty());
+        held.exec("COMMIT");
+        QCOMPARE(AccountDb(copy).summary().first, 1);
+        QCOMPARE(contents(folder + "/ptconte-2003-12-05.ini"), contents(run.iniPath()));
+        for (const QString& path : {folder, copy})
+            QCOMPARE(int(std::filesystem::status(path.toStdString()).permissions()) & 077, 0);
+        QVERIFY(start(run) && AccountDb(copy).summary().first == 1); // once a day
+        // Eleven days leave the ten most recent; the copies made before a restore stay until the
+        // next day; files of other names stay.
+        QFile::remove(copy);
+        QStringList expected{"notes.txt", "PTcomptes-copie.mdb", "PTcomptes-2003-12-05-090000.mdb"};
+        for (const QString& name : expected + QStringList{"PTcomptes-2003-12-04-101500.mdb"})
+            writeFile(folder + '/' + name, "x");
+        for (int k = 0; k <= 11; ++k)
+            for (QString name : {"PTcomptes-%1.mdb", "ptconte-%1.ini"}) {
+                name = name.arg(QDate(2003, 12, 5).addDays(-k).toString(Qt::ISODate));
+                if (k > 0)
+                    writeFile(folder + '/' + name, "x");
+                if (k < 10)
+                    expected << name;
+            }
+        expected.sort();
+        QVERIFY(start(run));
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), expected);
+    }
+
+    // Fichier > Restaurer une sauvegarde..., with yesterday's backup (40 CB) and an unreadable one;
+    // then a restore the next start finishes.
+    void restoring() {
+        Book b({"1 12.5 CB", "2 1 CB"}, "-13.5 0");
+        const QString folder = backupFolder(b.ctx), caption = "Restaurer une sauvegarde";
+        const QString book = b.rows() + b.at<QLabel>("Label1_1")->text() + contents(b.iniPath());
+        const auto restore = [&](const QString& script) {
+            b.dialogs.script(script.split(' ', Qt::SkipEmptyParts));
+            b.menu("restaure");
+            return b.shown();
+        };
+        QCOMPARE(restore(""),
+                 {msg(caption, "information", "OK", "Aucune sauvegarde n'a encore été faite.")});
+        TestRun yesterday;
+        yesterday.createBook({"4 40 CB"}, "-40 0");
+        QDir().mkdir(folder);
+        AccountDb(yesterday.dbPath()).backupTo(folder + "/PTcomptes-2003-12-04.mdb");
+        for (const char* name :
+             {"PTcomptes-2003-12-03.mdb", "ptconte-2003-12-03.ini", "ptconte-2003-12-04.ini"})
+            writeFile(folder + '/' + name, "[v]\r\n");
+        QString list = "choose|" + caption +
+                       "|Choisissez la sauvegarde à restaurer :|04/12/2003 — 1 opération — "
+                       "Réel : -40,00€ — Bancaire : 0,00€/[03/12/2003 — illisible]";
+        const QString question = msg(caption, "question", "YesNo",
+                                     "Remplacer le livre et les ventilations par la sauvegarde du "
+                                     "04/12/2003 ? Le livre actuel sera d'abord sauvegardé.");
+        const auto failed = [&](const QString& why) {
+            return msg(caption, "critical", "OK",
+                       "La sauvegarde n'a pas pu être restaurée : " + why);
+        };
+        QCOMPARE(restore("cancel"), {list});
+        QCOMPARE(restore("0 no"), QStringList({list, question}));
+        {
+            const SmallFileLimit disk(1000);
+            QCOMPARE(restore("0 yes"),
+                     QStringList({list, question,
+                                  failed("erreur de lecture ou d'écriture sur le disque.")}));
+        }
+        QDir(folder).mkdir("restauration"); // the pairs staged and saved, then no note is written
+        QCOMPARE(restore("0 yes"), QStringList({list, question, failed("c'est un dossier.")}));
+        QDir(folder).rmdir("restauration");
+        // The book replaced is kept, stamped with the time.
+        QCOMPARE(b.rows() + b.at<QLabel>("Label1_1")->text() + contents(b.iniPath()), book);
+        QCOMPARE(contents(folder + "/ptconte-2003-12-05-101500.ini"), contents(b.iniPath()));
+        list.replace("restaurer :|", "restaurer :|05/12/2003 à 10:15:00 — 2 opérations — Réel : "
+                                     "-13,50€ — Bancaire : 0,00€/");
+        QCOMPARE(restore("1 yes"), QStringList({list, question}));
+        QCOMPARE(b.rows() + " / " + b.at<QLabel>("Label1_1")->text() + contents(b.iniPath()),
+                 "2003-12-04 40 CB / -40,00€[v]\r\n");
+        QVERIFY(QFile::exists(folder + "/PTcomptes-2003-12-05-101501.mdb"));
+        QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files | QDir::Hidden).join(' '),
+                 "PTcomptes.mdb ptconte.ini");
+        // A restore a crash cut short after its note: with the book's folder gone (a key not
+        // plugged in) the start is refused, nothing touched; else the restore is finished before
+        // anything reads the book, a journal left by the book replaced removed, never played.
+        const QString staged = b.dir.filePath(".PTcomptes.mdb.restauration");
+        QVERIFY(QFile::copy(b.dbPath(), staged));
+        b.addRow("2003-12-02", "2", "CB");
+        writeFile(b.dbPath() + "-journal", "x");
+        const auto note = [&](const QString& book) {
+            writeFile(folder + "/restauration", (staged + '\n' + book).toUtf8());
+        };
+        note(b.dir.filePath("cle/PTcomptes.mdb"));
+        QVERIFY(!start(b) && QFile::exists(staged));
+        QCOMPARE(b.shown(), {msg("BRELUNE", "critical", "OK",
+                                 "La restauration commencée n'a pas pu être terminée : un "
+                                 "dossier du chemin est introuvable.\r\nBRELUNE ne peut pas "
+                                 "démarrer.")});
+        note(b.dbPath());
+        QVERIFY(!finishRestore(b.ctx) && !QFile::exists(b.dbPath() + "-journal"));
+        QCOMPARE(b.rows(), "2003-12-04 40 CB");
     }
 };
 
