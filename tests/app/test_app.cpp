@@ -1,10 +1,12 @@
 // Start-up: the search for the two data files, the default ini file, the main window; the day's
 // backups, and restoring one.
 #include "about/dialog.h"
+#include "allocation/strips.h"
 #include "allocation/ventilation.h"
 #include "app/data_folder.h"
 #include "backup/restore.h"
 #include "platform/help_viewer.h"
+#include "reconcile/banner.h"
 #include "reconcile/pointage.h"
 #include "register/line_list.h"
 #include "statements/releve.h"
@@ -75,7 +77,7 @@ QStringList texts(const QWidget* window, const QStringList& names) {
             for (int c = 0; c < table->columnCount(); ++c)
                 text += (c ? "/" : "") + table->horizontalHeaderItem(c)->text();
         out << name + ':' + text.replace("\r\n", "/").left(text.size() > 200 ? 70 : -1) + '|' +
-                   w->toolTip();
+                   w->toolTip() + (w->accessibleName().isEmpty() ? "" : '|' + w->accessibleName());
     }
     if (const auto* main = qobject_cast<const QMainWindow*>(window))
         for (QAction* top : main->menuBar()->actions()) {
@@ -353,15 +355,16 @@ private slots:
             {"BRELUNE" + QString(32, ' ') + "05/12/2003", "Label5:" + kHeader + '|',
              "Combo1:date 05/12/2003 04/12/2003 03/12/2003 02/12/2003 01/12/2003 30/11/2003 "
              "29/11/2003 28/11/2003 27/11/2003 26/11/2003 25/11/2003 24/11/2003 23/11/2003 "
-             "22/11/2003 21/11/2003 20/11/2003|Champ de date : ne changer pas le format !",
-             "Text1:|Champ de montant : ne tapez que des chiffres. Séparateur décimal : le POINT",
+             "22/11/2003 21/11/2003 20/11/2003|Champ de date : ne changer pas le format !|Date",
+             "Text1:|Champ de montant : ne tapez que des chiffres. Séparateur décimal : le "
+             "POINT|Montant",
              "Combo2:Payement CB Ch Prél Tip Rent RET|Champ payement : entrez ce que vous voulez "
-             "sauf pour les rentrées d'argent utilisez : Rent",
+             "sauf pour les rentrées d'argent utilisez : Rent|Payement",
              "Command1: Enregistrer|Cliquez pour enregistrer votre opération",
              "Image3:|Pierre qui roule n'ammasse pas mousse",
-             "List1:     Pas d'enregistrement !|Champs de la base de données.", "Label1_0:Réel : |",
-             "Label1_1:0,00€|Solde REEL en francs : 0,00 F", "Label1_2:Bancaire : |",
-             "Label1_3:0,00€|Solde BANCAIRE en francs : 0,00 F",
+             "List1:     Pas d'enregistrement !|Champs de la base de données.|Opérations en cours",
+             "Label1_0:Réel : |", "Label1_1:0,00€|Solde REEL en francs : 0,00 F",
+             "Label1_2:Bancaire : |", "Label1_3:0,00€|Solde BANCAIRE en francs : 0,00 F",
              "Label1_4:Bon|Les comptes sont bons",
              "menu=&Fichier: Sréel=Modif solde réel Sbanc=Modif solde bancaire [tr=] "
              "inprim=Impression exporte=Exporter en CSV... restaure=Restaurer une sauvegarde... "
@@ -373,22 +376,23 @@ private slots:
         row("reconciliation", "poin>Pointage",
             {"Pointage", "Label1:Recherche :|",
              "Text1:|Tapez ici le montant à pointer. Si vous tapez 'retour' vous lancerez la "
-             "recherche",
+             "recherche|Montant recherché",
              "Command1:Lancer la recherche|Pour lancer la recherche",
              "Image1:|TF1 c'est ça l'opium du peuple",
              "List1:|Cette liste contiendra les sommes à pointer après que vous ayez lancé une "
-             "recherche",
+             "recherche|Opérations trouvées",
              "Label2:Réel : 0,00€ - Bancaire : 0,00€|Les deux soldes en temps réel",
              "Command2:Sortir du Pointage|Quitter cette fenetre"});
         row("allocation", "mencomptventil>ventilation",
             {"ventilation", "Frame1:Ventillation|" + tip, "Option1_9:Manu|" + tip,
              "Frame2:Montant|tout ce qui concerne les montants à ventiler",
-             "Label1:  à ventiller :|", "Text1:|Entrez ici le montant à ventiller",
+             "Label1:  à ventiller :|",
+             "Text1:|Entrez ici le montant à ventiller|Montant à ventiler",
              "Command1:C'est bon|Confirmation de l'opération",
              "Frame3:Changement de NOM de ventilation|Tout ce qui concerne la changement du texte "
              "d'une ventilation",
              "Label2:Sélectionner une ventilation/et entrer le nouveau texte, cliquer sur OK|",
-             "Text2:|Entrez ici le nouveau nom d'une ventilation",
+             "Text2:|Entrez ici le nouveau nom d'une ventilation|Nouveau nom de la ventilation",
              "Command2:O.K.|Vous avez choisi une ventilation et tapez un nouveau nom alors "
              "confirmez-le avec ce bouton",
              "Label3:/     Montant des dépenses ventilées par poste ://     En 0,00 mois, d|Vous "
@@ -406,7 +410,7 @@ private slots:
         row("help", "helpp>aide", {"BRELUNE - Aide"});
         row("statement", "releve>Releve",
             {"Relevé bancaire", "Label1:Relevé « releve.csv » du 01/12/2003 au 01/12/2003|",
-             "Table1:Pointer/Date/Libellé/Montant/Opération du livre/Payement|",
+             "Table1:Pointer/Date/Libellé/Montant/Opération du livre/Payement||Lignes du relevé",
              "Label2:Lignes cochées : 0. Solde bancaire : 0,00 € ; après pointage : 0,00 €|",
              "Command1:Pointer la sélection|", "Command2:Sortir du relevé|"});
     }
@@ -471,6 +475,28 @@ private slots:
                 !(w->focusPolicy() & Qt::TabFocus) && !qobject_cast<const QRadioButton*>(w))
                 clickOnly << w->objectName() + '(' + w->metaObject()->className() + ')';
         QCOMPARE(clickOnly.join(" "), "");
+    }
+
+    // The decorative pictures as drawn, each at a few points: the allocation window's strips (a
+    // sky, sparks, a hill, a drop, the sun), the reconciliation banner stretched to its box (the
+    // sky's middle, the sunset at the box's right end) and the stones' grey band.
+    void pictures() {
+        const Book b;
+        b.menu("poin");
+        const std::pair<QImage, const char*> pictures[] = {
+            {ventilationStrip(0), "0,0 12,16 60,25"},
+            {ventilationStrip(1), "12,21"},
+            {ventilationStrip(2), "0,0 863,0 12,8 444,16"},
+            {pointageBanner(), "432,2"},
+            {windows<Pointage>()[0]->findChild<QLabel*>("Image1")->grab().toImage(), "499,2"},
+            {b.at<QLabel>("Image3")->pixmap().toImage(), "0,0 78,8"}};
+        QStringList seen;
+        for (const auto& [image, points] : pictures)
+            for (const QString& p : QString(points).split(' '))
+                seen << image.pixelColor(p.section(',', 0, 0).toInt(), p.section(',', 1).toInt())
+                            .name();
+        QCOMPARE(seen.join(' '), "#fae678 #fef7d7 #fdf6d6 #96d2f8 #5a6478 #fadc6e #c8dcff #fffac8 "
+                                 "#5aaac8 #f9d26e #969696 #6f655b");
     }
 
     // The language a run takes from the system (LC_ALL here): its dates and decimal separator.
@@ -654,6 +680,7 @@ private slots:
         QCOMPARE(contents(folder + "/ptconte-2003-12-05-101500.ini"), contents(b.iniPath()));
         list.replace("restaurer :|", "restaurer :|05/12/2003 à 10:15:00 — 2 opérations — Réel : "
                                      "-13,50€ — Bancaire : 0,00€/");
+        writeFile(b.dir.filePath(".PTcomptes.mdb.x1Yz2Q"), "x"); // a copy a crash cut short
         QCOMPARE(restore("1 yes"), QStringList({list, question}));
         QCOMPARE(b.rows() + " / " + b.at<QLabel>("Label1_1")->text() + contents(b.iniPath()),
                  "2003-12-04 40 CB / -40,00€[v]\r\n");

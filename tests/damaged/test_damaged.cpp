@@ -112,6 +112,8 @@ private slots:
             "élément <STMTTRN> n° 3 : montant absent");
         row("ofx date missing", QByteArray(ofx).replace("<DTPOSTED>20240112\n", ""),
             "élément <STMTTRN> n° 2 : date absente");
+        row("ofx amount", QByteArray(ofx).replace("<TRNAMT>2150.00", "<TRNAMT>1,234"),
+            "élément <STMTTRN> n° 3 : montant illisible « 1,234 »");
         row("ofx date", QByteArray(ofx).replace("<DTPOSTED>20240112", "<DTPOSTED>12/01/2024"),
             "élément <STMTTRN> n° 2 : date illisible « 12/01/2024 »");
         row("ofx 2 without its end",
@@ -150,6 +152,10 @@ private slots:
             "ligne 1 : octet nul, le fichier n'est pas un texte en UTF-8 ni en Windows-1252");
         row("empty", " \r\n", "le fichier est vide");
         row("missing", "", "le fichier est introuvable");
+        QTest::newRow("20 MB")
+            << header << kStatementMaxBytes
+            << "ligne 2 : octet nul, le fichier n'est pas un texte en UTF-8 ni en "
+               "Windows-1252";
         QTest::newRow("over 20 MB") << QByteArray() << kStatementMaxBytes + 1
                                     << "le fichier dépasse 20 Mo, bien plus qu'un relevé";
     }

@@ -120,6 +120,7 @@ private slots:
         row<Reading>("tiny rounds to 0", {"0.00001", "no|0|none"});
         row<Reading>("rounds half away", {"0.00005", "no|0,0001|none"});
         row<Reading>("sixteen digits", {"12.50000000000001", "no|12,5|12,5"});
+        row<Reading>("carried to a new digit", {"9999.99999999999999", "no|10000|10000"});
         row<Reading>("largest", {"922337203685477.58074", "no|922337203685477,5807|none"});
         row<Reading>("too large", {"922337203685477.5808", "no|out|out"});
         row<Reading>("huge exponent", {"1e99999999", "no|out|out"});

@@ -53,6 +53,9 @@ private slots:
             << "account \n2024-02-02|-61.99|PRLV ÉNERGIE DU SUD, ÉCHÉANCE 02/2024|\n"
                "2024-02-05|1250|VIR REÇU M. \"DUPONT\"|\n2024-02-10|-100|RETRAIT DAB|\n"
                "2024-02-15|0.5|REMBOURSEMENT|\nclosing none";
+        // Crédit first, a quoted label after a blank, no line end after the last line.
+        QTest::newRow("releve-credit.csv") << "account \n2024-01-05|-12.5|CB ; PARC|\n"
+                                              "2024-01-25|1250|VIR SALAIRE|\nclosing none";
     }
     void files() {
         QTEST(shown(readStatement(QStringLiteral(STATEMENT_FILES "/") + QTest::currentDataTag())),
@@ -69,9 +72,10 @@ private slots:
                                  "-922337203685477.58=-922337203685477.58"
                               << "29/02/2024=2024-02-29|5/1'24=2024-01-05|31.12.29=2029-12-31|"
                                  "01/01/30=1930-01-01|2024-01-05=2024-01-05";
-        QTest::newRow("refused") << "12,3,4|1 2,5|1,234 567|12.|.5|1,001|1,234|1.2345|--1|12 €€|"
-                                    "١٢|922337203685477.59|1.234,567.8"
-                                 << "31/02/2024|2024-1-05|05/12/203|١/١/٢٠٢٤|05/12/2003 10:00";
+        QTest::newRow("refused")
+            << "12,3,4|1 2,5|1,234 567|12.|.5|1,001|1,234|1.230|1.2345|--1|12 €€|"
+               "١٢|922337203685477.59|1.234,567.8"
+            << "31/02/2024|2024-1-05|05/12/203|١/١/٢٠٢٤|05/12/2003 10:00";
     }
     void values() {
         QFETCH(QString, amounts);

@@ -110,15 +110,17 @@ private slots:
         qputenv("HOME", home);
         QStringList seen{"open|Choisir un relevé bancaire|Relevés bancaires (*.ofx *.qfx *.qif "
                          "*.csv *.txt);;Tous les fichiers (*)||$DIR"};
-        const Releve* w = windows<Releve>().value(0);
-        QCOMPARE(b.frame.isVisible(), !w);
-        if (w) { // its texts are in the application's table of windows
+        const QPointer<Releve> w = windows<Releve>().value(0);
+        const bool opened = w;
+        QCOMPARE(b.frame.isVisible(), !opened);
+        if (opened) { // its texts are in the application's table of windows
             seen << tableRows(child<QTableWidget>(w, "Table1"));
-            QTest::keyClick(const_cast<Releve*>(w), Qt::Key_Escape); // leaves, as the close box
-            QVERIFY(b.frame.isVisible() && !w->isVisible());
+            QTest::keyClick(w, Qt::Key_Escape); // leaves, as the close box does, and lets go of it
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(b.frame.isVisible() && !w);
         }
-        QCOMPARE(b.shown(), QStringList{seen[0]} + (w ? QStringList() : told));
-        QCOMPARE(seen.mid(1), w ? told : QStringList());
+        QCOMPARE(b.shown(), QStringList{seen[0]} + (opened ? QStringList() : told));
+        QCOMPARE(seen.mid(1), opened ? told : QStringList());
     }
 
     // A statement applied, or refused whole; then shown again as the book now stands.
@@ -128,35 +130,33 @@ private slots:
                                            // meanwhile), "no" (the question declined), or the
                                            // payment of the line entered: "unpaid", "rent"
         QTest::addColumn<QString>("told"); // after the question
-        QTest::newRow("applied") << ""
-                                 << msg("Solde du relevé", "information", "OK",
-                                        "Le solde bancaire est celui du relevé du 05/12/2003 : "
-                                        "130,20 €.");
-        QTest::newRow("applied, balance differs")
-            << "differs"
-            << msg("Solde du relevé", "exclamation", "OK",
-                   "Le solde bancaire (130,20 €) n'est pas celui du relevé du 05/12/2003 (100,00 "
-                   "€) : écart de 30,20 €.");
-        QTest::newRow("declined") << "no"
-                                  << "";
-        QTest::newRow("busy") << "busy"
-                              << dbProblem("la base est occupée par un autre programme", true);
-        QTest::newRow("gone") << "gone"
-                              << msg("BRELUNE", "critical", "OK",
-                                     "La base de données « $DIR/PTcomptes.mdb » n'a pas été "
-                                     "modifiée : cette opération n'est plus dans la base.");
-        QTest::newRow("twice") << "twice"
-                               << msg("BRELUNE", "critical", "OK",
-                                      "La base de données « $DIR/PTcomptes.mdb » n'a pas été "
-                                      "modifiée : une ligne de ce relevé a déjà été pointée.");
+        const auto row = [](const char* tag, const char* how, const QString& told) {
+            QTest::newRow(tag) << QString(how) << told;
+        };
+        const QString modified =
+            "La base de données « $DIR/PTcomptes.mdb » n'a pas été modifiée : ";
         const QString line = "Ligne du 05/12/2003, « PRLV SEPA EDF » : ";
-        QTest::newRow("no payment") << "unpaid"
-                                    << msg("Et le payement !", "critical", "OK",
-                                           line + "vous n'avez pas rentré de payement !");
-        QTest::newRow("RENT going out")
-            << "rent"
-            << msg("Et le payement !", "critical", "OK",
-                   line + "le payement RENT est celui des rentrées d'argent !");
+        row("applied", "",
+            msg("Solde du relevé", "information", "OK",
+                "Le solde bancaire est celui du relevé du 05/12/2003 : 130,20 €."));
+        row("applied, balance differs", "differs",
+            msg("Solde du relevé", "exclamation", "OK",
+                "Le solde bancaire (130,20 €) n'est pas celui du relevé du 05/12/2003 (100,00 "
+                "€) : écart de 30,20 €."));
+        row("declined", "no", "");
+        row("busy", "busy", dbProblem("la base est occupée par un autre programme", true));
+        row("gone", "gone",
+            msg("BRELUNE", "critical", "OK",
+                modified + "cette opération n'est plus dans la base."));
+        row("twice", "twice",
+            msg("BRELUNE", "critical", "OK",
+                modified + "une ligne de ce relevé a déjà été pointée."));
+        row("no payment", "unpaid",
+            msg("Et le payement !", "critical", "OK",
+                line + "vous n'avez pas rentré de payement !"));
+        row("RENT going out", "rent",
+            msg("Et le payement !", "critical", "OK",
+                line + "le payement RENT est celui des rentrées d'argent !"));
     }
     void applying() {
         QFETCH(QString, how);
