@@ -95,47 +95,6 @@ private slots:
                      " mois, dépense de " + f[4] + " pour : " + f[0] + "     \r\n");
     }
 
-    void store() {
-        TestRun run;
-        run.createBook();
-        const VentilTexts manu = read_ventil(run.ctx)[9];
-        QCOMPARE(manu.name + '|' + manu.startDate + '|' + manu.total, "Manu|05/12/2003|0");
-        QVERIFY(!add_ventil(run.ctx, 1, 12.5) && !add_ventil(run.ctx, 1, 0.25));
-        QCOMPARE(stored(run, "montant(1)"), "12,75");
-        // A value edited by hand between two calls is the one used, whatever its separator.
-        ProfileFile(run.iniPath()).write("montant_par_ventil", "montant(1)", "0.5");
-        QVERIFY(!add_ventil(run.ctx, 1, 1e-7));
-        QCOMPARE(stored(run, "montant(1)"), "0,5000001");
-        QCOMPARE(numberText(-1234567.891, u','), "-1234567,891");
-        QCOMPARE(numberText(123456789012345678.0, u'.'), "123456789012346000");
-        // Written in full while it fits the 254 characters a value reads back.
-        QCOMPARE(numberText(-1e-251, u','), "-0," + QString(250, '0') + '1');
-        QCOMPARE(numberText(-1.5e-252, u','), "-1,5E-252");
-    }
-
-    // The file as it is at each command, whatever the window showed: a name changed by another
-    // hand is the one asked about and booked; a file that cannot be read is told, never written.
-    void fileChangedBehind() {
-        Visit v;
-        ProfileFile(v.iniPath()).write("venti", "texo(2)", "Loyer");
-        v.play("yes|o2|a 50");
-        QCOMPARE(v.shown(), QStringList{msg("confirmation", "none", "YesNo",
-                                            "Affecter : 50 € à la ventilation : Loyer")});
-        QCOMPARE(stored(v, "montant(2)") + ' ' + v.in<QRadioButton>("Option1_2")->text(),
-                 "50 Loyer");
-        const QByteArray unmarked("[\0v\0", 4);
-        writeFile(v.iniPath(), unmarked);
-        v.w()->close();
-        v.open();
-        v.play("a 5|r Fruits");
-        QCOMPARE(v.shown(),
-                 QStringList(3, msg("BRELUNE", "critical", "OK",
-                                    "Le fichier « $DIR/ptconte.ini » ne peut pas être lu : il est "
-                                    "écrit en UTF-16 sans marque d'ordre des octets.\r\nRien n'y "
-                                    "sera enregistré tant qu'il ne pourra pas être lu.")));
-        QCOMPARE(contents(v.iniPath()), unmarked);
-    }
-
     void flows_data() {
         QTest::addColumn<Flow>("f");
         auto flow = [](const char* tag, const char* edits, const QString& steps,
